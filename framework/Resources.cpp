@@ -1,0 +1,5 @@
+#include "Resources.h"
+
+HINSTANCE AfxFindResourceHandle(LPCWSTR, LPCWSTR) {
+    return GetModuleHandleW(nullptr);
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs a command inside a private test environment for Windows programs:
+#   - a fresh Wine prefix of its own (WINEPREFIX), with one wineserver kept alive
+#     for the whole command so that Wine's start-up is paid once;
+#   - an Xvfb display of its own (DISPLAY);
+#   - the virtual optical drives that tests/tools/drives.sh sets up, when present.
+# Everything it started is ended by its own id, and every loop device and mount
+# it made is removed, also when the command fails or is interrupted.
+#
+# usage: with-test-env.sh COMMAND [ARG...]
+set -euo pipefail
+
+tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d /tmp/orvane-test.XXXXXX)
+export ORVANE_TEST_WORK=$work
+export WINEPREFIX=$work/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb_pid=
+
+cleanup() {
+  local rc=$?
+  set +e
+  if declare -F drives_teardown >/dev/null; then drives_teardown; fi
+  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+  exit $rc
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A display of its own: Xvfb picks a free number and tells it through a pipe.
+exec {dfd}<> <(:)
+Xvfb -displayfd "$dfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 20 -u "$dfd" dnum
+exec {dfd}>&-
+export DISPLAY=":$dnum"
+
+mkdir -p "$WINEPREFIX"
+wineserver -p  # stays alive (persistent) until wineserver -k in cleanup
+wineboot -i >/dev/null 2>&1
+
+# Wine starts its system processes on demand and they inherit the standard
+# output of whichever program started them; ctest would then wait for that
+# output to close long after a test has ended. One idle program kept running
+# for the whole command keeps them alive, started here with no output at all.
+mkfifo "$work/keepalive"
+wine cmd.exe <"$work/keepalive" >/dev/null 2>&1 &
+exec {keepfd}>"$work/keepalive"
+wine cmd.exe /c exit >/dev/null 2>&1
+
+if [ -f "$tools/drives.sh" ]; then
+  # shellcheck source=/dev/null
+  source "$tools/drives.sh"
+  drives_setup
+fi
+
+"$@"
