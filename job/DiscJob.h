@@ -1,0 +1,61 @@
+// CDiscJob: the state of one Save or Hashes run, and the operations of the run.
+// The engine steps, the progress display and the report are defined in files of
+// their own (DiscJobEngine.cpp, DiscJobProgress.cpp, DiscJobReport.cpp).
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+
+#include "String.h"
+
+class CDiscJob {
+public:
+    // Size of the transfer buffer, of every read request and the unit of the block count.
+    static constexpr DWORD kBlockSize = 0x100000;
+
+    CDiscJob();
+    ~CDiscJob();
+    CDiscJob(const CDiscJob&) = delete;
+    CDiscJob& operator=(const CDiscJob&) = delete;
+
+    // One whole run. A non-empty image path makes it a Save run, a null or empty
+    // one a Hashes run. TRUE when the whole run succeeded; the report says how it ended.
+    BOOL Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive);
+
+    const CString& GetReport() const { return m_strReport; }
+
+    // Engine steps, in the order Run calls them.
+    BOOL Prepare(BOOL bSave);
+    BOOL OpenDevice();
+    BOOL CreateImage();
+    BOOL CopyAndHash();
+    void Finish(BOOL bFailed);
+
+    // Progress display on the dialog's progress bar, status line and title.
+    void StartProgress(BOOL bSave);
+    void StepProgress();
+
+    // Report text and report file.
+    void WriteReportHeader();
+    void AppendSizeLine(uint64_t nSize);
+    void AppendFileLine();
+    void AppendErrorLine();
+    void AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* pMd5, const uint8_t* pSha1);
+    static CString DigestToHex(const uint8_t* pBytes, size_t nCount);
+    CString ReportFilePath() const;
+    BOOL SaveReport();
+
+    HANDLE m_hDevice;
+    HANDLE m_hImage;
+    BYTE* m_pBuffer;
+    HWND m_hDlg;
+    HWND m_hProgress;
+    uint64_t m_nVolumeSize;
+    wchar_t m_szDevice[8];
+    CString m_strImagePath;
+    CString m_strCaption;
+    CString m_strReport;
+    int m_nProgress;
+    int m_nBlocks;
+    UINT m_nTitleFormat;
+};
