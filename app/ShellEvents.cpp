@@ -1,0 +1,66 @@
+// The main dialog's reactions to the shell's change notifications: a disc
+// inserted into or removed from a listed drive, an optical drive added or
+// removed. Every reaction runs on the dialog's thread, between the lock and the
+// unlock of the notification.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "OrvaneDlg.h"
+
+wchar_t g_szEventPath[MAX_PATH];
+
+LRESULT COrvaneDlg::OnShellEvent(WPARAM wParam, LPARAM lParam) {
+    // New delivery: wParam is the notification's lock handle, lParam the
+    // sending process's id.
+    PIDLIST_ABSOLUTE* pidls = nullptr;
+    LONG lEvent = 0;
+    HANDLE hLock = SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam),
+                                             static_cast<DWORD>(lParam), &pidls, &lEvent);
+    if (!hLock) return 0;
+    if (pidls && pidls[0]) DispatchShellEvent(pidls[0], lEvent);
+    SHChangeNotification_Unlock(hLock);
+    return 0;
+}
+
+void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
+    if (!SHGetPathFromIDListW(pidl, g_szEventPath)) return;
+    // Exact codes only: an event with any further flag bit is not one of ours.
+    switch (lEvent) {
+    case SHCNE_MEDIAINSERTED: OnMediaChanged(true); break;
+    case SHCNE_MEDIAREMOVED: OnMediaChanged(false); break;
+    case SHCNE_DRIVEREMOVED: OnDriveRemoved(); break;
+    case SHCNE_DRIVEADD: OnDriveAdded(); break;
+    default: break;
+    }
+}
+
+void COrvaneDlg::OnMediaChanged(bool bInserted) {
+    if (GetDriveTypeW(g_szEventPath) != DRIVE_CDROM) return;
+    int i = FindDriveItem(true);
+    if (i == -1) return;
+    UpdateDriveItem(i, bInserted);
+}
+
+void COrvaneDlg::OnDriveRemoved() {
+    int a = FindDriveItem(true);
+    if (a == -1) return;
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
+    if (::SendMessageW(hList, CBEM_DELETEITEM, a, 0) == CB_ERR) return;
+    if (a <= b) {
+        ::SendMessageW(hList, CB_SETCURSEL, b - 1, 0);
+        OnSelchangeDrives();
+    }
+}
+
+void COrvaneDlg::OnDriveAdded() {
+    int a = FindDriveItem(false);
+    if (a == -1) return;
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
+    if (AddDriveItem(a, g_szEventPath) == a) return;
+    if (b <= a) {
+        ::SendMessageW(hList, CB_SETCURSEL, b + 1, 0);
+        OnSelchangeDrives();
+    }
+}

@@ -1,0 +1,81 @@
+// orvane-driver: plays one Save run on a running orvane.exe, as a user would,
+// for the demo that scripts/run.sh shows without a display.
+//
+//   orvane-driver save PATH   waits for the main dialog, presses "Сохранить",
+//                             prints the name the Save As dialog proposes (to
+//                             stderr), types PATH, confirms, waits for the result
+//                             dialog and prints its report (UTF-8, stdout).
+//   orvane-driver close       closes the result dialog, waits until the main
+//                             dialog is idle again and presses "Выход".
+// Exit code 0 on success, 1 when a step did not happen in time.
+#include <cstdio>
+#include <string>
+
+#include "DialogDriving.h"
+
+namespace {
+
+void Print(FILE* f, const std::wstring& s) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), &out[0], n, nullptr,
+                        nullptr);
+    // The report's lines end in CR LF; a terminal wants LF.
+    std::string lf;
+    for (char c : out)
+        if (c != '\r') lf += c;
+    fwrite(lf.data(), 1, lf.size(), f);
+    fflush(f);
+}
+
+int Fail(const wchar_t* what) {
+    Print(stderr, std::wstring(L"orvane-driver: ") + what + L"\n");
+    return 1;
+}
+
+HWND WaitMainDialog() {
+    HWND h = nullptr;
+    drive::WaitFor([&] { return (h = drive::FindMainDialog()) != nullptr; },
+                   60000);
+    return h;
+}
+
+int Save(const std::wstring& path) {
+    HWND hMain = WaitMainDialog();
+    if (!hMain) return Fail(L"the main dialog did not appear");
+    if (!drive::WaitFor([&] { return drive::IsItemEnabled(hMain, IDOK); }, 30000))
+        return Fail(L"\"Сохранить\" was not enabled (no disc in the selected drive?)");
+    drive::Press(hMain, IDOK);
+
+    HWND hSaveAs = drive::WaitSaveAsDialog(hMain, 30000);
+    if (!hSaveAs) return Fail(L"the Save As dialog did not appear");
+    HWND hEdit = nullptr;
+    if (!drive::WaitFor([&] { return (hEdit = drive::FileNameEdit(hSaveAs)) != nullptr; }, 10000))
+        return Fail(L"the Save As dialog has no file-name box");
+    Print(stderr, L"Save As proposes: " + drive::GetText(hEdit) + L"\n");
+    drive::ConfirmSaveAs(hSaveAs, path);
+
+    HWND hResult = drive::WaitResultDialog(hMain, 600000);
+    if (!hResult) return Fail(L"the result dialog did not appear");
+    Print(stdout, drive::ResultText(hResult));
+    return 0;
+}
+
+int Close() {
+    HWND hMain = WaitMainDialog();
+    if (!hMain) return Fail(L"the main dialog is not there");
+    if (HWND hResult = drive::FindOwnedDialog(hMain, drive::kResultTitle)) drive::Press(hResult, IDOK);
+    if (!drive::WaitFor([&] { return drive::IsItemEnabled(hMain, IDCANCEL); }, 30000))
+        return Fail(L"the main dialog did not become idle");
+    drive::Press(hMain, IDCANCEL);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && lstrcmpW(argv[1], L"save") == 0) return Save(argv[2]);
+    if (argc == 2 && lstrcmpW(argv[1], L"close") == 0) return Close();
+    return Fail(L"usage: orvane-driver save PATH | close");
+}

@@ -1,0 +1,126 @@
+#include "DialogSession.h"
+
+#include <commctrl.h>
+
+#include "OrvaneDlg.h"
+#include "ShellEventMessage.h"
+
+DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
+    DialogSession* pThis = static_cast<DialogSession*>(pParam);
+    // As the application starts the dialog: COM, common controls, modal loop.
+    CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), 0xFF};
+    InitCommonControlsEx(&icc);
+    pThis->m_pDlg->DoModal();
+    // As the application does: the dialog object goes (ending its shell
+    // registration) before COM.
+    delete pThis->m_pDlg;
+    pThis->m_pDlg = nullptr;
+    CoUninitialize();
+    return 0;
+}
+
+DialogSession::DialogSession() {
+    m_pDlg = new COrvaneDlg();
+    m_hThread = CreateThread(nullptr, 0, UiThread, this, 0, nullptr);
+    drive::WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr; }, 30000);
+    if (!m_hDlg) return;
+
+    PIDLIST_ABSOLUTE pidlDrives = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidlDrives))) {
+        SHChangeNotifyEntry entry = {pidlDrives, TRUE};
+        m_uTestReg = SHChangeNotifyRegister(
+            m_hDlg, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
+            SHCNE_ALLEVENTS, g_uShellEventMsg, 1, &entry);
+        CoTaskMemFree(pidlDrives);
+    }
+}
+
+DialogSession::~DialogSession() {
+    if (m_uTestReg) SHChangeNotifyDeregister(m_uTestReg);
+    Close();
+    if (m_hThread) {
+        // A dialog that would not close is left to the process's end.
+        WaitForSingleObject(m_hThread, 30000);
+        CloseHandle(m_hThread);
+    }
+}
+
+bool DialogSession::Close() {
+    if (!m_hDlg || !IsWindow(m_hDlg)) return true;
+    // Close any result dialog first, then wait until the run has ended.
+    if (HWND hResult = drive::FindOwnedDialog(m_hDlg, drive::kResultTitle))
+        drive::Press(hResult, IDOK);
+    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL); }, 60000);
+    drive::Press(m_hDlg, IDCANCEL);
+    return WaitForSingleObject(m_hThread, 30000) == WAIT_OBJECT_0;
+}
+
+void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
+    SHChangeNotify(lEvent, SHCNF_PATHW, pszPath, nullptr);
+    // Wine delivers the message synchronously; a round trip through the
+    // dialog's thread makes sure that nothing of it is still pending.
+    SendMessageW(m_hDlg, WM_NULL, 0, 0);
+}
+
+int DialogSession::Count() const {
+    return static_cast<int>(SendMessageW(List(), CB_GETCOUNT, 0, 0));
+}
+
+int DialogSession::Selection() const {
+    return static_cast<int>(SendMessageW(List(), CB_GETCURSEL, 0, 0));
+}
+
+std::wstring DialogSession::ItemText(int i) const {
+    wchar_t buf[MAX_PATH] = {};
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_TEXT;
+    item.iItem = i;
+    item.pszText = buf;
+    item.cchTextMax = MAX_PATH;
+    if (!SendMessageW(List(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"";
+    return buf;
+}
+
+namespace {
+std::wstring RootOf(HWND hList, int i) {
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = i;
+    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam)
+        return L"";
+    return reinterpret_cast<const DriveItemData*>(item.lParam)->szRoot;
+}
+}  // namespace
+
+std::wstring DialogSession::SelectedRoot() const {
+    int i = Selection();
+    return i < 0 ? L"" : RootOf(List(), i);
+}
+
+std::wstring DialogSession::Roots() const {
+    std::wstring s;
+    for (int i = 0, n = Count(); i < n; ++i) {
+        std::wstring root = RootOf(List(), i);
+        s += root.empty() ? L'?' : root[0];
+    }
+    return s;
+}
+
+int DialogSession::IndexOf(wchar_t chLetter) const {
+    std::wstring roots = Roots();
+    size_t pos = roots.find(chLetter);
+    return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
+}
+
+void DialogSession::Select(int i) {
+    SendMessageW(List(), CB_SETCURSEL, i, 0);
+    SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(List()));
+}
+
+bool DialogSession::FlushPosted() {
+    const int target = Selection() == 0 ? -1 : 0;
+    PostMessageW(List(), CB_SETCURSEL, static_cast<WPARAM>(target), 0);
+    return drive::WaitFor([&] { return Selection() == target; }, 30000);
+}

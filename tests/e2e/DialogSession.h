@@ -1,0 +1,65 @@
+// One live main dialog for an end-to-end test: COrvaneDlg runs modally on a
+// user-interface thread of its own, as the program runs it, while the test's
+// thread works it through its windows like a user and delivers shell events.
+//
+// Shell events: Wine hands a notification only to registrations on the item
+// itself or recursive ones above it, so the dialog's own registration (on the
+// desktop's first folder, not recursive) hears nothing here. The session adds a
+// recursive registration of its own for the same window and message; the
+// events then take the dialog's real path (lock, decode, react).
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "DialogDriving.h"
+
+class COrvaneDlg;
+
+class DialogSession {
+public:
+    DialogSession();
+    ~DialogSession();
+    DialogSession(const DialogSession&) = delete;
+    DialogSession& operator=(const DialogSession&) = delete;
+
+    HWND Dlg() const { return m_hDlg; }
+    HWND List() const { return GetDlgItem(m_hDlg, 1000); }
+    COrvaneDlg& Object() { return *m_pDlg; }
+    bool Started() const { return m_hDlg != nullptr; }
+
+    // Sends one shell notification for a path, from inside this process; it has
+    // been handled by the dialog when this returns.
+    void Notify(LONG lEvent, const wchar_t* pszPath);
+
+    // The drive list as the user sees it.
+    int Count() const;
+    int Selection() const;
+    std::wstring ItemText(int i) const;
+    std::wstring SelectedRoot() const;  // "D:\" of the selected item, or empty
+    std::wstring Roots() const;         // letters of the listed drives, e.g. "DEFG"
+    bool SaveEnabled() const { return drive::IsItemEnabled(m_hDlg, IDOK); }
+    bool HashesEnabled() const { return drive::IsItemEnabled(m_hDlg, 1004); }
+
+    // Selects an item the way the user does: the list changes, then tells the dialog.
+    void Select(int i);
+    int IndexOf(wchar_t chLetter) const;
+
+    // Returns once the dialog's thread has handled every message posted to it
+    // before (button presses, commands that default handling posts). Moves the
+    // drive list's selection, without telling the dialog, as its marker.
+    bool FlushPosted();
+
+    // Presses "Выход" once the dialog is idle and waits for the modal loop to end.
+    bool Close();
+
+private:
+    static DWORD WINAPI UiThread(LPVOID pParam);
+
+    COrvaneDlg* m_pDlg = nullptr;
+    HANDLE m_hThread = nullptr;
+    HWND m_hDlg = nullptr;
+    ULONG m_uTestReg = 0;
+};

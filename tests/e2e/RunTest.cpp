@@ -1,0 +1,210 @@
+// Runs started from the main dialog, end to end: the buttons, the Save As
+// dialog, the worker thread, the engine on a real (virtual) optical drive, the
+// result dialog and the report files, all through the real windows.
+#include <gtest/gtest.h>
+
+#include "DialogSession.h"
+#include "TestFiles.h"
+
+namespace {
+
+const DWORD kWait = 120000;  // upper bound for any one step; never a measured time
+
+const wchar_t kIdleTitle[] = L"Создание образа CD/DVD";
+
+// The report line that starts with label, without its CR LF ("" when absent).
+std::wstring Line(const std::wstring& report, const std::wstring& label) {
+    size_t p = report.find(label + L"\t");
+    if (p == std::wstring::npos) return L"";
+    size_t e = report.find(L"\r\n", p);
+    return report.substr(p + label.size() + 1, e - p - label.size() - 1);
+}
+
+bool AllRunButtons(HWND hDlg, bool bEnabled) {
+    for (int id : {IDOK, IDCANCEL, 1004, 1003})
+        if (drive::IsItemEnabled(hDlg, id) != bEnabled) return false;
+    return true;
+}
+
+class RunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(s.Started()) << "the main dialog did not appear";
+        ASSERT_EQ(0, s.IndexOf(L'D')) << "drives listed: " << std::string(s.Roots().begin(), s.Roots().end());
+        s.Select(s.IndexOf(L'D'));
+        ASSERT_TRUE(s.SaveEnabled());
+    }
+    // Waits for the result dialog; then checks the busy state it shows.
+    HWND WaitResult() { return drive::WaitResultDialog(s.Dlg(), kWait); }
+    void CloseResultAndWaitIdle(HWND hResult) {
+        drive::Press(hResult, IDOK);
+        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
+    }
+    DialogSession s;
+};
+
+TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
+    const files::Expect e = files::ExpectFor(L'D');
+    ASSERT_FALSE(e.sha1.empty()) << "no checksums for drive D";
+    const std::wstring log = files::HashesLogPath();
+
+    drive::Press(s.Dlg(), 1004);
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    // No Save As dialog came before it: the result is the only dialog the main one owns.
+    EXPECT_EQ(hResult, drive::FindOwnedDialog(s.Dlg()));
+
+    // While the report is shown the run is still on: four buttons locked, the
+    // title and the status line keep the run's last progress.
+    EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
+    EXPECT_EQ(L"Хеширование - 100.00 %", drive::GetText(s.Dlg()));
+    EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
+
+    const std::wstring report = drive::ResultText(hResult);
+    EXPECT_EQ(L"\"ORVANE_DISC\"", Line(report, L"Диск:"));
+    EXPECT_EQ(L"", Line(report, L"Файл:"));
+    EXPECT_EQ(e.crc, Line(report, L"CRC-32:"));
+    EXPECT_EQ(e.md5, Line(report, L"MD5:"));
+    EXPECT_EQ(e.sha1, Line(report, L"SHA-1:"));
+    EXPECT_TRUE(files::EndsWith(files::ReadReportFile(log), report + L"\r\n"))
+        << "orvane.log does not end with the report shown";
+
+    CloseResultAndWaitIdle(hResult);
+    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    // The status line keeps the last state of the run.
+    EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
+}
+
+TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
+    const std::wstring dir = files::ScratchDir(L"save");
+    drive::Press(s.Dlg(), IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
+    ASSERT_TRUE(hSaveAs);
+    HWND hName = nullptr;
+    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    EXPECT_EQ(L"ORVANE_DISC", drive::GetText(hName));
+    // The buttons are locked from the press on, also while Save As is open.
+    EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
+    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+
+    // A name without extension: the dialog adds .iso.
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\образ диска"));
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    const std::wstring image = dir + L"\\образ диска.iso";
+    EXPECT_EQ(L"Создание образа - 100.00 %", drive::GetText(s.Dlg()));
+    EXPECT_EQ(L"\"образ диска.iso\" ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
+    EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
+
+    const std::wstring report = drive::ResultText(hResult);
+    EXPECT_EQ(L"\"" + image + L"\"", Line(report, L"Файл:"));
+    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(report, L"SHA-1:"));
+    std::string got, want;
+    ASSERT_TRUE(files::ReadAll(image, got)) << "no image file";
+    ASSERT_TRUE(files::ReadAll(files::IsoOf(L'D'), want));
+    EXPECT_EQ(want.size(), got.size());
+    EXPECT_TRUE(got == want) << "the image differs from the disc";
+    EXPECT_EQ(report + L"\r\n", files::ReadReportFile(image + L".log"));
+
+    CloseResultAndWaitIdle(hResult);
+    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+}
+
+TEST_F(RunTest, CancellingSaveAsWritesNothingAndRestoresTheDialog) {
+    const std::wstring dir = files::ScratchDir(L"cancel");
+    const std::wstring logBefore = files::ReadReportFile(files::HashesLogPath());
+    drive::Press(s.Dlg(), IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
+    ASSERT_TRUE(hSaveAs);
+    HWND hName = nullptr;
+    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    SendMessageW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((dir + L"\\cancelled").c_str()));
+    drive::CancelSaveAs(hSaveAs);
+
+    ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
+    EXPECT_EQ(nullptr, drive::FindOwnedDialog(s.Dlg())) << "a dialog is still open";
+    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    EXPECT_EQ(0, files::FileCount(dir));
+    EXPECT_EQ(logBefore, files::ReadReportFile(files::HashesLogPath()));
+}
+
+TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
+    const std::wstring dir = files::ScratchDir(L"removed");
+    drive::Press(s.Dlg(), IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
+    ASSERT_TRUE(hSaveAs);
+    // The selected drive leaves the list (its record is freed) before the
+    // path is confirmed.
+    s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
+    ASSERT_EQ(-1, s.IndexOf(L'D'));
+
+    ASSERT_TRUE(drive::WaitFor([&] { return drive::FileNameEdit(hSaveAs) != nullptr; }, kWait));
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\d"));
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    std::string got, want;
+    ASSERT_TRUE(files::ReadAll(dir + L"\\d.iso", got));
+    ASSERT_TRUE(files::ReadAll(files::IsoOf(L'D'), want));
+    EXPECT_TRUE(got == want);
+    CloseResultAndWaitIdle(hResult);
+}
+
+TEST_F(RunTest, OnlyOneRunAtATime) {
+    const std::wstring log = files::HashesLogPath();
+    const size_t nBefore = files::CountOf(files::ReadReportFile(log), L"Старт:");
+
+    // Two presses in a row reach the dialog before the first worker has
+    // locked the buttons: the second one starts nothing.
+    drive::Press(s.Dlg(), 1004);
+    drive::Press(s.Dlg(), 1004);
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+
+    // While the run is on, neither a selection change, nor a media event,
+    // nor a drive event can unlock "Сохранить" or "Хэши".
+    s.Select(s.IndexOf(L'E'));
+    EXPECT_FALSE(s.SaveEnabled());
+    EXPECT_FALSE(s.HashesEnabled());
+    s.Notify(SHCNE_MEDIAINSERTED, L"E:\\");
+    s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
+    s.Notify(SHCNE_DRIVEADD, L"D:\\");
+    EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
+    // A press that arrives all the same starts no second run.
+    drive::Press(s.Dlg(), IDOK);
+    drive::Press(s.Dlg(), 1004);
+    ASSERT_TRUE(s.FlushPosted());
+    EXPECT_EQ(hResult, drive::FindOwnedDialog(s.Dlg()));
+
+    CloseResultAndWaitIdle(hResult);
+    // Idle again: no other dialog is waiting, and the log has one report more.
+    ASSERT_TRUE(s.FlushPosted());
+    EXPECT_EQ(nullptr, drive::FindOwnedDialog(s.Dlg()));
+    EXPECT_EQ(nBefore + 1, files::CountOf(files::ReadReportFile(log), L"Старт:"));
+    // All four buttons are enabled after the run, whatever the selection holds.
+    EXPECT_TRUE(AllRunButtons(s.Dlg(), true));
+}
+
+TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
+    drive::Press(s.Dlg(), 1004);
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+
+    // Esc and "Выход" (IDCANCEL), Alt+F4 and the system menu's Close (SC_CLOSE),
+    // and a plain WM_CLOSE: the dialog stays.
+    SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), IDCANCEL)));
+    SendMessageW(s.Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(s.Dlg(), WM_CLOSE, 0, 0);
+    PostMessageW(s.Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(s.FlushPosted());
+    EXPECT_TRUE(IsWindow(s.Dlg()));
+    EXPECT_TRUE(IsWindow(hResult));
+
+    // The run finishes normally; then "Выход" closes the dialog.
+    CloseResultAndWaitIdle(hResult);
+    EXPECT_TRUE(IsWindow(s.Dlg()));
+    EXPECT_TRUE(s.Close());
+}
+
+}  // namespace
