@@ -6,6 +6,8 @@
 #include <shlobj.h>
 
 #include "OrvaneDlg.h"
+#include "ShellEvents.h"
+#include "resource.h"
 
 wchar_t g_szEventPath[MAX_PATH];
 
@@ -26,15 +28,15 @@ void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
     if (!SHGetPathFromIDListW(pidl, g_szEventPath)) return;
     // Exact codes only: an event with any further flag bit is not one of ours.
     switch (lEvent) {
-    case SHCNE_MEDIAINSERTED: OnMediaChanged(true); break;
-    case SHCNE_MEDIAREMOVED: OnMediaChanged(false); break;
+    case SHCNE_MEDIAINSERTED: OnMediaChanged(TRUE); break;
+    case SHCNE_MEDIAREMOVED: OnMediaChanged(FALSE); break;
     case SHCNE_DRIVEREMOVED: OnDriveRemoved(); break;
     case SHCNE_DRIVEADD: OnDriveAdded(); break;
     default: break;
     }
 }
 
-void COrvaneDlg::OnMediaChanged(bool bInserted) {
+void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
     if (GetDriveTypeW(g_szEventPath) != DRIVE_CDROM) return;
     int i = FindDriveItem(true);
     if (i == -1) return;

@@ -1,6 +1,6 @@
 #include "ShellNotifyRegistration.h"
 
-#include "ShellEventMessage.h"
+#include "ShellEvents.h"
 
 void CShellNotifyRegistration::Unregister() {
     if (m_uRegId != 0) {

@@ -2,8 +2,7 @@
 
 #include <commctrl.h>
 
-#include "OrvaneDlg.h"
-#include "ShellEventMessage.h"
+#include "ShellEvents.h"
 
 DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
     DialogSession* pThis = static_cast<DialogSession*>(pParam);
@@ -21,9 +20,14 @@ DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
 }
 
 DialogSession::DialogSession() {
-    m_pDlg = new COrvaneDlg();
+    m_pDlg = new ObservedOrvaneDlg();
     m_hThread = CreateThread(nullptr, 0, UiThread, this, 0, nullptr);
-    drive::WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr; }, 30000);
+    drive::WaitFor(
+        [&] {
+            return (m_hDlg = drive::FindMainDialog()) != nullptr ||
+                   WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0;
+        },
+        30000);
     if (!m_hDlg) return;
 
     PIDLIST_ABSOLUTE pidlDrives = nullptr;

@@ -15,8 +15,13 @@
 #include <string>
 
 #include "DialogDriving.h"
+#include "OrvaneDlg.h"
 
-class COrvaneDlg;
+// The main dialog with its shell registration in view of the tests.
+class ObservedOrvaneDlg : public COrvaneDlg {
+public:
+    using COrvaneDlg::m_shellNotify;
+};
 
 class DialogSession {
 public:
@@ -27,7 +32,7 @@ public:
 
     HWND Dlg() const { return m_hDlg; }
     HWND List() const { return GetDlgItem(m_hDlg, 1000); }
-    COrvaneDlg& Object() { return *m_pDlg; }
+    ObservedOrvaneDlg& Object() { return *m_pDlg; }
     bool Started() const { return m_hDlg != nullptr; }
 
     // Sends one shell notification for a path, from inside this process; it has
@@ -58,7 +63,7 @@ public:
 private:
     static DWORD WINAPI UiThread(LPVOID pParam);
 
-    COrvaneDlg* m_pDlg = nullptr;
+    ObservedOrvaneDlg* m_pDlg = nullptr;
     HANDLE m_hThread = nullptr;
     HWND m_hDlg = nullptr;
     ULONG m_uTestReg = 0;

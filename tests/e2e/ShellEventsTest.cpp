@@ -1,14 +1,13 @@
 // The drive list following discs and drives through shell notifications,
 // delivered by the shell's real message path to the live main dialog, and the
 // dialog's own registration with the shell.
+#include "DialogSession.h"
+
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
-#include "DialogSession.h"
-#include "OrvaneDlg.h"
-
 namespace {
-
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 class ShellEventsTest : public ::testing::Test {
 protected:
