@@ -1,7 +1,116 @@
 #include "JobWorker.h"
 
-// Placeholder until the worker is built: a started thread does nothing.
-DWORD WINAPI SaveThreadProc(LPVOID) { return 0; }
-DWORD WINAPI HashThreadProc(LPVOID) { return 0; }
-void JobWorker(HWND, BOOL) {}
-BOOL AskImagePath(HWND, wchar_t*) { return FALSE; }
+#include <commctrl.h>
+
+#include "DiscJob.h"
+#include "DriveItemData.h"
+#include "FileDialog.h"
+#include "ResultDialog.h"
+#include "RunInProgress.h"
+#include "String.h"
+#include "resource.h"
+
+namespace {
+
+// The buttons a run locks, in the order it disables and enables them:
+// "Сохранить", "Выход", "Хэши", "Обновить".
+const int kRunButtons[] = {IDOK, IDCANCEL, IDC_HASHES, IDC_REFRESH};
+
+void EnableRunButtons(HWND hDlg, BOOL bEnable) {
+    for (int id : kRunButtons) EnableWindow(GetDlgItem(hDlg, id), bEnable);
+}
+
+// Copies the selected drive's root path ("D:\") out of its list item record.
+// FALSE when nothing is selected or the item has no record.
+BOOL CopySelectedRoot(HWND hDlg, wchar_t* pszRoot, int cchRoot) {
+    HWND hList = GetDlgItem(hDlg, IDC_DRIVES);
+    LRESULT nSel = SendMessageW(hList, CB_GETCURSEL, 0, 0);
+    if (nSel == CB_ERR) return FALSE;
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = nSel;
+    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam)
+        return FALSE;
+    // The record belongs to the list, which may delete it at any time later
+    // (a drive removed while the Save As dialog is open): take the copy now.
+    const DriveItemData* pData = reinterpret_cast<const DriveItemData*>(item.lParam);
+    lstrcpynW(pszRoot, pData->szRoot, cchRoot);
+    return TRUE;
+}
+
+}  // namespace
+
+DWORD WINAPI SaveThreadProc(LPVOID pParam) {
+    JobWorker(static_cast<HWND>(pParam), TRUE);
+    return 0;
+}
+
+DWORD WINAPI HashThreadProc(LPVOID pParam) {
+    JobWorker(static_cast<HWND>(pParam), FALSE);
+    return 0;
+}
+
+void JobWorker(HWND hDlg, BOOL bSave) {
+    // 1. Lock the dialog: the buttons are disabled for the whole run.
+    MarkRunInProgress(hDlg);
+    EnableRunButtons(hDlg, FALSE);
+
+    // 2. The title shows the progress during the run; keep the idle one.
+    int nTitle = GetWindowTextLengthW(hDlg);
+    CString strTitle;
+    {
+        wchar_t* pszTitle = new wchar_t[static_cast<size_t>(nTitle) + 1]();
+        GetWindowTextW(hDlg, pszTitle, nTitle + 1);
+        strTitle = pszTitle;
+        delete[] pszTitle;
+    }
+
+    // 3. The selected drive.
+    wchar_t szRoot[8] = {};
+    if (CopySelectedRoot(hDlg, szRoot, 8)) {
+        // 4. Proposed name in, chosen image path out; stays empty for Hashes.
+        wchar_t szPath[MAX_PATH];
+        ZeroMemory(szPath, sizeof(szPath));
+
+        // 5. Save runs ask where the image goes, proposing the disc's label.
+        BOOL bGo = TRUE;
+        if (bSave) {
+            GetVolumeInformationW(szRoot, szPath, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+            bGo = AskImagePath(hDlg, szPath);
+        }
+
+        if (bGo) {
+            CDiscJob* pJob = nullptr;
+            try {
+                // 6. The run itself; its report says how it ended.
+                pJob = new CDiscJob();
+                pJob->Run(hDlg, szPath, szRoot[0]);
+                // 7. The report, modal to the main dialog, on this thread.
+                CResultDialog dlgResult(CWnd::FromHandle(hDlg), pJob->GetReport());
+                dlgResult.DoModal();
+            } catch (...) {
+                // Nothing to report beyond what the report already says; the
+                // dialog is restored below as after any run.
+            }
+            // 8.
+            delete pJob;
+        }
+    }
+
+    // 9. Back to idle: title, then the four buttons, all enabled.
+    SetWindowTextW(hDlg, strTitle);
+    ClearRunInProgress(hDlg);
+    EnableRunButtons(hDlg, TRUE);
+}
+
+BOOL AskImagePath(HWND hOwner, wchar_t* pszPath) {
+    CFileDialog dlg(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr,
+                    nullptr, 0, TRUE);
+    OPENFILENAMEW& ofn = dlg.GetOFN();
+    ofn.hwndOwner = hOwner;
+    ofn.lpstrFile = pszPath;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFilter = L"Файл образа CD/DVD (*.iso)\0*.iso\0";
+    ofn.lpstrDefExt = L"iso";
+    return dlg.DoModal() == IDOK;
+}
