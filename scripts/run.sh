@@ -30,7 +30,8 @@ loop= ; mounted= ; xvfb_pid= ; prog_pid=
 cleanup() {
   local rc=$?
   set +e
-  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; fi
+  # Wine's processes first: they hold the drive's device and folder open.
+  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
   [ -n "$prog_pid" ] && wait "$prog_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   [ -n "$mounted" ] && umount "$mounted"
@@ -103,5 +104,6 @@ fi
 echo "orvane: screenshot of the result: $shot"
 
 wine "$driver" close >/dev/null 2>&1 || true
-wait "$prog_pid" 2>/dev/null || true
-prog_pid=
+# The program ends with its dialog; the Wine desktop may outlive it and goes
+# with the wineserver at exit.
+for _ in $(seq 1 100); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done
