@@ -20,6 +20,17 @@ inline std::uint32_t LoadLE32(const std::uint8_t* p)
 #endif
 }
 
+inline std::uint64_t LoadLE64(const std::uint8_t* p)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+#else
+    return std::uint64_t(LoadLE32(p)) | std::uint64_t(LoadLE32(p + 4)) << 32;
+#endif
+}
+
 inline std::uint32_t LoadBE32(const std::uint8_t* p)
 {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__

@@ -10,38 +10,69 @@ namespace {
 
 const std::uint32_t kPolynomial = 0xEDB88320u;
 
-// Sixteen tables, built by the compiler. Table 0 is the standard byte-wise
-// table: entry i is i after eight reflected shift steps. Table k holds the
-// effect of a byte followed by k zero bytes, so a 16-byte stretch folds in
-// with one lookup per byte and independent lookups that the processor can
-// overlap, instead of sixteen lookups each waiting for the last.
+// Long inputs are cut into runs of kLanes 8-byte words; word j of every run
+// belongs to lane j, and each lane keeps a CRC register of its own, so the
+// lanes' table lookups do not wait for one another. A lane's register must
+// skip the other lanes' words as if they were zeros: table k holds the effect
+// of a byte at position k of a word followed by the rest of the run, that is
+// the standard byte table advanced by (kLanes * 8 - 1 - k) zero bytes. Every
+// byte still costs exactly one lookup. The last run folds the lanes together.
+const int kLanes = 4;
+const int kRunBytes = kLanes * 8;
+
 struct CTables
 {
-    std::uint32_t t[16][256];
+    std::uint32_t byteTable[256];
+    std::uint32_t laneTables[8][256];
 };
 
 constexpr CTables MakeTables()
 {
     CTables tables{};
+    // The standard table: entry i is i after eight reflected shift steps.
     for (std::uint32_t i = 0; i < 256; ++i)
     {
         std::uint32_t x = i;
         for (int bit = 0; bit < 8; ++bit)
             x = (x & 1) ? (x >> 1) ^ kPolynomial : x >> 1;
-        tables.t[0][i] = x;
+        tables.byteTable[i] = x;
     }
-    for (int k = 1; k < 16; ++k)
-        for (std::uint32_t i = 0; i < 256; ++i)
+    for (std::uint32_t i = 0; i < 256; ++i)
+    {
+        std::uint32_t x = tables.byteTable[i];
+        for (int zeros = 1; zeros < kRunBytes; ++zeros)
         {
-            std::uint32_t x = tables.t[k - 1][i];
-            tables.t[k][i] = (x >> 8) ^ tables.t[0][x & 0xFF];
+            x = (x >> 8) ^ tables.byteTable[x & 0xFF];
+            const int k = kRunBytes - 1 - zeros;
+            if (k < 8)
+                tables.laneTables[k][i] = x;
         }
+    }
     return tables;
 }
 
 alignas(64) constexpr CTables kTables = MakeTables();
 
-static_assert(kTables.t[0][0] == 0 && kTables.t[0][1] == 0x77073096u, "CRC-32 table");
+static_assert(kTables.byteTable[0] == 0 && kTables.byteTable[1] == 0x77073096u, "CRC-32 table");
+
+// One 8-byte word through the byte table, one lookup per byte.
+inline std::uint32_t CRCWord(std::uint64_t w)
+{
+    for (int k = 0; k < 8; ++k)
+        w = (w >> 8) ^ kTables.byteTable[w & 0xFF];
+    return std::uint32_t(w);
+}
+
+// One word of a lane: its first four bytes carry the lane's register, the
+// other four are message bytes as they stand and index their tables straight
+// from memory.
+inline std::uint32_t LaneStep(std::uint32_t reg, const std::uint8_t* p)
+{
+    const auto& T = kTables.laneTables;
+    const std::uint32_t x = reg ^ LoadLE32(p);
+    return T[0][x & 0xFF] ^ T[1][(x >> 8) & 0xFF] ^ T[2][(x >> 16) & 0xFF] ^ T[3][x >> 24]
+         ^ T[4][p[4]] ^ T[5][p[5]] ^ T[6][p[6]] ^ T[7][p[7]];
+}
 
 } // namespace
 
@@ -67,24 +98,28 @@ bool CHashCRC32::Update(const void* pData, std::uint32_t nSize)
     if (!pData)
         return false;
     const std::uint8_t* p = static_cast<const std::uint8_t*>(pData);
-    const auto& T = kTables.t;
     std::uint32_t r = ~m_nCRC;
     std::uint32_t n = nSize;
-    while (n >= 16)
+    if (n >= 2 * kRunBytes)
     {
-        const std::uint32_t a = r ^ LoadLE32(p);
-        const std::uint32_t b = LoadLE32(p + 4);
-        const std::uint32_t c = LoadLE32(p + 8);
-        const std::uint32_t d = LoadLE32(p + 12);
-        r = T[15][a & 0xFF] ^ T[14][(a >> 8) & 0xFF] ^ T[13][(a >> 16) & 0xFF] ^ T[12][a >> 24]
-          ^ T[11][b & 0xFF] ^ T[10][(b >> 8) & 0xFF] ^ T[9][(b >> 16) & 0xFF] ^ T[8][b >> 24]
-          ^ T[7][c & 0xFF] ^ T[6][(c >> 8) & 0xFF] ^ T[5][(c >> 16) & 0xFF] ^ T[4][c >> 24]
-          ^ T[3][d & 0xFF] ^ T[2][(d >> 8) & 0xFF] ^ T[1][(d >> 16) & 0xFF] ^ T[0][d >> 24];
-        p += 16;
-        n -= 16;
+        const std::uint32_t nRuns = n / kRunBytes;
+        std::uint32_t lane[kLanes] = {r};
+        for (std::uint32_t run = 1; run < nRuns; ++run)
+        {
+            for (int j = 0; j < kLanes; ++j)
+                lane[j] = LaneStep(lane[j], p + 8 * j);
+            p += kRunBytes;
+        }
+        // Each lane's register is due at the start of its word in the last
+        // run; take the words one after another, bringing each lane in.
+        r = 0;
+        for (int j = 0; j < kLanes; ++j)
+            r = CRCWord(r ^ lane[j] ^ LoadLE64(p + 8 * j));
+        p += kRunBytes;
+        n -= nRuns * kRunBytes;
     }
     while (n--)
-        r = (r >> 8) ^ T[0][(r ^ *p++) & 0xFF];
+        r = (r >> 8) ^ kTables.byteTable[(r ^ *p++) & 0xFF];
     m_nCRC = ~r;
     m_nByteCount += nSize;
     return true;
