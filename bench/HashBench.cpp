@@ -4,10 +4,12 @@
 //
 // Run (native build, release):
 //   cmake -S . -B build/native -G Ninja && cmake --build build/native -j2 --target hash_bench
-//   build/native/bench/hash_bench [MiB per measurement, default 64] [rounds, default 7]
+//   build/native/bench/hash_bench [MiB per measurement, default 32] [rounds, default 15]
 //
-// Each round measures every contender once, in turn, so that all of them see
-// the same machine conditions; the best round of each is reported.
+// Each round measures every contender once, ours and its peer back to back
+// (alternating which goes first), so that both see the same machine
+// conditions. Reported: the best throughput of each over all rounds, and the
+// median of the per-round ratios, which holds up better on a shared machine.
 
 #include <openssl/evp.h>
 #include <zlib.h>
@@ -37,6 +39,7 @@ struct CContender
     std::string strName;
     std::function<void(const std::uint8_t*, std::size_t)> fnRun; // feeds all blocks once
     double dBestSeconds = 1e300;
+    std::vector<double> seconds; // one per round
 };
 
 double Seconds(const std::function<void()>& fn)
@@ -145,8 +148,8 @@ bool DigestsAgree(const std::uint8_t* pData, std::size_t nBlocks)
 
 int main(int argc, char** argv)
 {
-    const std::size_t nMiB = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
-    const int nRounds = argc > 2 ? std::atoi(argv[2]) : 7;
+    const std::size_t nMiB = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 32;
+    const int nRounds = argc > 2 ? std::atoi(argv[2]) : 15;
     if (nMiB == 0 || nRounds <= 0)
     {
         std::fprintf(stderr, "usage: hash_bench [MiB per measurement] [rounds]\n");
@@ -190,20 +193,29 @@ int main(int argc, char** argv)
         {
             CContender& first = round % 2 ? peers[k] : ours[k];
             CContender& second = round % 2 ? ours[k] : peers[k];
-            first.dBestSeconds = std::min(first.dBestSeconds, Seconds([&] { first.fnRun(p, nBlocks); }));
-            second.dBestSeconds = std::min(second.dBestSeconds, Seconds([&] { second.fnRun(p, nBlocks); }));
+            for (CContender* c : {&first, &second})
+            {
+                const double t = Seconds([&] { c->fnRun(p, nBlocks); });
+                c->seconds.push_back(t);
+                c->dBestSeconds = std::min(c->dBestSeconds, t);
+            }
         }
 
     std::printf("%zu MiB per measurement in 1 MiB blocks, best of %d rounds; SHA instructions: %s\n", nMiB, nRounds,
                 NHash::NStandart::NDriver::HasSHA1Instructions() ? "used" : "not available");
-    std::printf("%-10s %12s %12s %8s   (peer: zlib crc32, OpenSSL %s EVP MD5/SHA-1)\n", "hash", "ours MB/s",
-                "peer MB/s", "ratio", OpenSSL_version(OPENSSL_VERSION_STRING));
+    std::printf("%-10s %12s %12s %8s %13s   (peer: zlib crc32, OpenSSL %s EVP MD5/SHA-1)\n", "hash",
+                "ours MB/s", "peer MB/s", "ratio", "median ratio", OpenSSL_version(OPENSSL_VERSION_STRING));
     for (int k = 0; k < 4; ++k)
     {
         const double bytes = double(nBlocks) * kBlockSize;
         const double mbOurs = bytes / ours[k].dBestSeconds / 1e6;
         const double mbPeer = bytes / peers[k].dBestSeconds / 1e6;
-        std::printf("%-10s %12.1f %12.1f %7.2fx\n", names[k], mbOurs, mbPeer, mbOurs / mbPeer);
+        std::vector<double> ratios;
+        for (int round = 0; round < nRounds; ++round)
+            ratios.push_back(peers[k].seconds[round] / ours[k].seconds[round]);
+        std::sort(ratios.begin(), ratios.end());
+        const double median = nRounds % 2 ? ratios[nRounds / 2] : (ratios[nRounds / 2 - 1] + ratios[nRounds / 2]) / 2;
+        std::printf("%-10s %12.1f %12.1f %7.2fx %12.2fx\n", names[k], mbOurs, mbPeer, mbOurs / mbPeer, median);
     }
     std::printf("(checksum of digests %08x)\n", g_nSink);
     return 0;
