@@ -249,9 +249,22 @@ TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {
     if (before.size() > 1) SelectByUser(static_cast<int>(before.size()) - 1);
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
 
+    std::vector<LPARAM> records;
+    for (const ListedItem& item : before) records.push_back(reinterpret_cast<LPARAM>(item.data));
     for (int round = 0; round < 3; ++round) {
+        size_t nDeletedBefore = 0;
+        OnDialogThread([&](CTestableDlg& dlg) { nDeletedBefore = dlg.m_deletedRecords.size(); });
         Command(IDC_REFRESH);
+        // Every old item was deleted through the list, which hands its record back for release.
+        std::vector<LPARAM> deleted;
+        OnDialogThread([&](CTestableDlg& dlg) {
+            deleted.assign(dlg.m_deletedRecords.begin() + static_cast<std::ptrdiff_t>(nDeletedBefore),
+                           dlg.m_deletedRecords.end());
+        });
+        EXPECT_EQ(deleted, records);
         const std::vector<ListedItem> after = Items();
+        records.clear();
+        for (const ListedItem& item : after) records.push_back(reinterpret_cast<LPARAM>(item.data));
         ASSERT_EQ(after.size(), before.size());
         for (size_t i = 0; i < after.size(); ++i) {
             EXPECT_EQ(after[i].text, before[i].text);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "OrvaneDlg.h"
 
@@ -12,10 +13,15 @@ public:
     using COrvaneDlg::FindDriveItem;
     using COrvaneDlg::UpdateDriveItem;
 
+    // The records whose items the list reported deleted, in order.
+    std::vector<LPARAM> m_deletedRecords;
+
     // Runs fn on the dialog's thread and waits for it.
     static void RunOnDialogThread(HWND hDlg, const std::function<void()>& fn);
 
 protected:
     DECLARE_MESSAGE_MAP()
     LRESULT OnRunFunction(WPARAM wParam, LPARAM lParam);
+    // Notes the record, then releases it as the dialog does.
+    void OnDeleteItemLogged(NMHDR* pNMHDR, LRESULT* pResult);
 };
