@@ -1,0 +1,156 @@
+// The optical drive list of the main dialog (control 1000, ComboBoxEx32).
+#include "OrvaneDlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "ShellEvents.h"
+#include "resource.h"
+
+namespace {
+// "X:\" exactly: the only form that fits an item's root field.
+bool IsDriveRoot(LPCWSTR pszRoot) {
+    if (!pszRoot) return false;
+    const wchar_t ch = pszRoot[0];
+    const bool bLetter = (ch >= L'A' && ch <= L'Z') || (ch >= L'a' && ch <= L'z');
+    return bLetter && pszRoot[1] == L':' && pszRoot[2] == L'\\' && pszRoot[3] == L'\0';
+}
+}  // namespace
+
+void COrvaneDlg::FillDriveList() {
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    DWORD dwMask = ::GetLogicalDrives();
+    int nPos = 0;
+    wchar_t szRoot[4];
+    for (wchar_t chLetter = L'A'; dwMask != 0; dwMask >>= 1, ++chLetter) {
+        if (dwMask & 1) {
+            ::wsprintfW(szRoot, L"%c:\\", chLetter);
+            nPos = AddDriveItem(nPos, szRoot);
+        }
+    }
+    if (::SendMessageW(hList, CB_GETCOUNT, 0, 0) <= 0) return;
+
+    ::SendMessageW(hList, CB_SETCURSEL, 0, 0);
+    UpdateButtons();
+    ::InvalidateRect(hList, nullptr, TRUE);
+}
+
+int COrvaneDlg::AddDriveItem(int nPos, LPCWSTR pszRoot) {
+    // A longer path (a volume mounted in a folder) does not fit the record and
+    // is not an optical drive's root: it is not listed.
+    if (!IsDriveRoot(pszRoot)) return nPos;
+    if (::GetDriveTypeW(pszRoot) != DRIVE_CDROM) return nPos;
+
+    auto* pData = static_cast<DriveItemData*>(::LocalAlloc(LPTR, sizeof(DriveItemData)));
+    if (!pData) return nPos;
+    ::lstrcpynW(pData->szRoot, pszRoot, ARRAYSIZE(pData->szRoot));
+
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = nPos;
+    item.lParam = reinterpret_cast<LPARAM>(pData);
+    if (::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1) {
+        ::LocalFree(pData);
+        return nPos;
+    }
+
+    wchar_t szVolumeName[MAX_PATH];
+    const BOOL bMedia = ::GetVolumeInformationW(pszRoot, szVolumeName, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+    UpdateDriveItem(nPos, bMedia);
+    return nPos + 1;
+}
+
+void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = nItem;
+    if (!::SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
+    auto* pData = reinterpret_cast<DriveItemData*>(item.lParam);
+    if (!pData) return;
+
+    if (bMedia)
+        pData->dwFlags |= DIF_MEDIA;
+    else
+        pData->dwFlags &= ~static_cast<DWORD>(DIF_MEDIA);
+
+    SHFILEINFOW sfi = {};
+    ::SHGetFileInfoW(pData->szRoot, 0, &sfi, sizeof(sfi),
+                     SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON);
+
+    // One image per distinct shell icon, however often drives are updated.
+    int nImage;
+    if (!m_iconMap.Lookup(sfi.iIcon, nImage)) {
+        nImage = m_imageList.Add(sfi.hIcon);
+        if (nImage >= 0) m_iconMap[sfi.iIcon] = nImage;
+    }
+
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    item.pszText = sfi.szDisplayName;
+    item.iImage = nImage;
+    item.iSelectedImage = nImage;
+    if (sfi.hIcon) ::DestroyIcon(sfi.hIcon);
+
+    if (::SendMessageW(hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+        UpdateButtons();
+        ::InvalidateRect(hList, nullptr, TRUE);
+    }
+}
+
+DriveItemData* COrvaneDlg::GetDriveItemData(int nItem) {
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    if (nItem < 0 || nItem >= ::SendMessageW(hList, CB_GETCOUNT, 0, 0)) return nullptr;
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_LPARAM;
+    item.iItem = nItem;
+    if (!::SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<DriveItemData*>(item.lParam);
+}
+
+int COrvaneDlg::FindDriveItem(BOOL bExact) {
+    const int nCount = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCOUNT, 0, 0));
+    int i = 0;
+    for (; i < nCount; ++i) {
+        const DriveItemData* pData = GetDriveItemData(i);
+        if (!pData) continue;
+        const int c = ::lstrcmpW(g_szEventPath, pData->szRoot);
+        if (c == 0) return bExact ? i : -1;
+        if (c < 0) break;
+    }
+    return bExact ? -1 : (nCount < 0 ? 0 : i);
+}
+
+void COrvaneDlg::UpdateButtons() {
+    const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
+    if (nSel == -1) return;
+    const DriveItemData* pData = GetDriveItemData(nSel);
+    if (!pData) return;
+    const BOOL bEnable = (pData->dwFlags & DIF_MEDIA) != 0;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), bEnable);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HASHES), bEnable);
+}
+
+void COrvaneDlg::OnSelchangeDrives() {
+    UpdateButtons();
+    HWND hEdit = reinterpret_cast<HWND>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_GETEDITCONTROL, 0, 0));
+    if (hEdit) {
+        ::SendMessageW(hEdit, EM_SETSEL, 0, 0);
+        ::SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
+    }
+}
+
+void COrvaneDlg::OnDeleteItemDrives(NMHDR* pNMHDR, LRESULT* pResult) {
+    const auto* pItem = reinterpret_cast<const NMCOMBOBOXEXW*>(pNMHDR);
+    if (pItem->ceItem.lParam) ::LocalFree(reinterpret_cast<HLOCAL>(pItem->ceItem.lParam));
+    *pResult = 0;
+}
+
+void COrvaneDlg::OnRefresh() {
+    m_shellNotify.Unregister();
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    ::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    while (::SendMessageW(hList, CBEM_DELETEITEM, 0, 0) != CB_ERR) {
+    }
+    FillDriveList();
+    m_shellNotify.Register(m_hWnd);
+}

@@ -1,0 +1,105 @@
+#include "OrvaneDlg.h"
+
+#include <commctrl.h>
+
+#include "AboutDlg.h"
+#include "JobWorker.h"
+#include "PaintDC.h"
+#include "Resources.h"
+#include "String.h"
+#include "ShellEvents.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_NOTIFY(CBEN_DELETEITEM, IDC_DRIVES, &COrvaneDlg::OnDeleteItemDrives)
+    ON_CBN_SELCHANGE(IDC_DRIVES, &COrvaneDlg::OnSelchangeDrives)
+    ON_BN_CLICKED(IDC_HASHES, &COrvaneDlg::OnHashes)
+    ON_BN_CLICKED(IDOK, &COrvaneDlg::OnSave)
+    ON_REGISTERED_MESSAGE(g_uShellEventMsg, &COrvaneDlg::OnShellEvent)
+    ON_BN_CLICKED(IDC_REFRESH, &COrvaneDlg::OnRefresh)
+END_MESSAGE_MAP()
+
+COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
+    m_hIcon = ::LoadIconW(AfxFindResourceHandle(MAKEINTRESOURCEW(IDR_MAINFRAME), RT_GROUP_ICON),
+                          MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+COrvaneDlg::~COrvaneDlg() {
+    m_shellNotify.Unregister();
+    m_iconMap.RemoveAll();
+    m_imageList.DeleteImageList();
+}
+
+BOOL COrvaneDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    HDC hDC = ::GetDC(m_hWnd);
+    const int nBitsPerPixel = ::GetDeviceCaps(hDC, BITSPIXEL);
+    ::ReleaseDC(m_hWnd, hDC);
+
+    // The colour depth in bits per pixel is the ILC_COLORn flag of that depth.
+    m_imageList.Create(16, 16, static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
+    m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
+    ::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_SETIMAGELIST, 0,
+                          reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
+
+    FillDriveList();
+    m_shellNotify.Register(m_hWnd);
+
+    return TRUE;  // the focus goes to the first tab stop, "Обновить"
+}
+
+void COrvaneDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void COrvaneDlg::OnPaint() {
+    if (!::IsIconic(m_hWnd)) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    ::GetClientRect(m_hWnd, &rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+}
+
+HCURSOR COrvaneDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+// Each run gets a thread of its own with the dialog's window as its only
+// parameter; the thread is never waited for.
+void COrvaneDlg::OnSave() {
+    HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, &SaveThreadProc, m_hWnd, 0, nullptr);
+    if (hThread) ::CloseHandle(hThread);
+}
+
+void COrvaneDlg::OnHashes() {
+    HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, &HashThreadProc, m_hWnd, 0, nullptr);
+    if (hThread) ::CloseHandle(hThread);
+}

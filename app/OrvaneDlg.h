@@ -1,0 +1,62 @@
+// The main dialog (template 102): the optical drive list, the progress of a
+// run, and the buttons "Обновить", "Хэши", "Сохранить" and "Выход".
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "Dialog.h"
+#include "DriveItemData.h"
+#include "ImageList.h"
+#include "Map.h"
+#include "ShellNotifyRegistration.h"
+
+class COrvaneDlg : public CDialog {
+public:
+    COrvaneDlg();
+    ~COrvaneDlg() override;
+
+    // The drive list (control 1000). Items stand in ascending order of their roots.
+
+    // Lists every optical drive in letter order, selects the first and applies the button rule.
+    void FillDriveList();
+    // Inserts an item for pszRoot at nPos when it is the root of an optical drive
+    // ("X:\" exactly); nPos + 1 when an item was inserted, else nPos.
+    int AddDriveItem(int nPos, LPCWSTR pszRoot);
+    // Sets or clears the media flag and takes the item's text and icon from the shell.
+    void UpdateDriveItem(int nItem, BOOL bMedia);
+    // The record behind an item, or null.
+    DriveItemData* GetDriveItemData(int nItem);
+    // Searches the list for g_szEventPath. bExact: the item's index, or -1 when
+    // absent. Otherwise: -1 when listed, else the position to insert it at.
+    int FindDriveItem(BOOL bExact);
+    // Enables "Сохранить" and "Хэши" when the selected drive holds a readable
+    // disc, disables them when it does not; no selection or record: no change.
+    void UpdateButtons();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnDeleteItemDrives(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnSelchangeDrives();
+    void OnHashes();
+    void OnSave();
+    LRESULT OnShellEvent(WPARAM wParam, LPARAM lParam);
+    void OnRefresh();
+
+    // Reactions to shell events.
+    void DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent);
+    void OnMediaChanged(BOOL bInserted);
+    void OnDriveAdded();
+    void OnDriveRemoved();
+
+    HICON m_hIcon;
+    CImageList m_imageList;               // 16 x 16 icons of the drive list
+    CMap<int, int, int, int> m_iconMap;   // shell system image index -> index in m_imageList
+    CShellNotifyRegistration m_shellNotify;
+};

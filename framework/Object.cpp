@@ -1,0 +1,15 @@
+#include "Object.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF, nullptr, nullptr};
+
+const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
+
+bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
+    for (const CRuntimeClass* p = this; p; p = p->m_pBaseClass)
+        if (p == pBaseClass) return true;
+    return false;
+}
+
+bool CObject::IsKindOf(const CRuntimeClass* pClass) const {
+    return GetRuntimeClass()->IsDerivedFrom(pClass);
+}
