@@ -45,6 +45,9 @@ public:
     CString ReportFilePath() const;
     BOOL SaveReport();
 
+    // Asks the drive to keep (TRUE) or release (FALSE) its medium; the answer is not examined.
+    void LockMedium(BOOL bLock);
+
     HANDLE m_hDevice;
     HANDLE m_hImage;
     BYTE* m_pBuffer;

@@ -21,8 +21,9 @@ xvfb_pid=
 cleanup() {
   local rc=$?
   set +e
+  # Wine's processes go first: they hold the drives' devices and folders open.
+  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
   if declare -F drives_teardown >/dev/null; then drives_teardown; fi
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
   exit $rc
@@ -42,6 +43,15 @@ mkdir -p "$WINEPREFIX"
 wineserver -p  # stays alive (persistent) until wineserver -k in cleanup
 wineboot -i >/dev/null 2>&1
 
+if [ -f "$tools/drives.sh" ]; then
+  # shellcheck source=/dev/null
+  source "$tools/drives.sh"
+  drives_setup
+  # Wine's mount manager reads the drives when the wineserver starts: restart it.
+  wineserver -k && wineserver -w
+  wineserver -p
+fi
+
 # Wine starts its system processes on demand and they inherit the standard
 # output of whichever program started them; ctest would then wait for that
 # output to close long after a test has ended. One idle program kept running
@@ -50,11 +60,6 @@ mkfifo "$work/keepalive"
 wine cmd.exe <"$work/keepalive" >/dev/null 2>&1 &
 exec {keepfd}>"$work/keepalive"
 wine cmd.exe /c exit >/dev/null 2>&1
-
-if [ -f "$tools/drives.sh" ]; then
-  # shellcheck source=/dev/null
-  source "$tools/drives.sh"
-  drives_setup
-fi
+if declare -F drives_ready >/dev/null; then drives_ready; fi
 
 "$@"

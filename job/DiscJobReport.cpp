@@ -1,0 +1,125 @@
+// The report of a run: its text, line by line, and the report file it is appended to.
+#include "DiscJob.h"
+
+#include <cmath>
+#include <vector>
+
+#include "resource.h"
+
+namespace {
+
+// Formats the local date or time with the locale's default format: one call for
+// the length, one into a buffer of exactly that length.
+template <typename Formatter>
+CString FormatLocal(Formatter pfn, LCID lcid, const SYSTEMTIME& st) {
+    const int n = pfn(lcid, 0, &st, nullptr, nullptr, 0);
+    if (n <= 0) return CString();
+    std::vector<wchar_t> buf(static_cast<size_t>(n));
+    if (pfn(lcid, 0, &st, nullptr, buf.data(), n) <= 0) return CString();
+    return CString(buf.data());
+}
+
+}  // namespace
+
+void CDiscJob::WriteReportHeader() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    const LCID lcid = GetUserDefaultLCID();
+    const CString strDate = FormatLocal(GetDateFormatW, lcid, st);
+    const CString strTime = FormatLocal(GetTimeFormatW, lcid, st);
+
+    // The label is asked of the drive's root: the raw volume path's letter and colon and a backslash.
+    wchar_t szRoot[4] = {m_szDevice[4], m_szDevice[5], L'\\', 0};
+    wchar_t szLabel[MAX_PATH] = {};
+    if (!GetVolumeInformationW(szRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0]) {
+        lstrcpyW(szLabel, szRoot);
+    }
+    m_strReport.Format(IDS_HEADER_LINES, strDate.GetString(), strTime.GetString(), szLabel);
+}
+
+void CDiscJob::AppendSizeLine(uint64_t nSize) {
+    CString strSize;
+    int nDigits = 0;
+    do {
+        if (nDigits > 0 && nDigits % 3 == 0) strSize.Insert(0, L'`');
+        strSize.Insert(0, static_cast<wchar_t>(L'0' + nSize % 10));
+        ++nDigits;
+        nSize /= 10;
+    } while (nSize != 0);
+    m_strReport.AppendFormat(IDS_SIZE_LINE, strSize.GetString());
+}
+
+void CDiscJob::AppendFileLine() {
+    m_strReport.AppendFormat(IDS_FILE_LINE, m_strImagePath.GetString());
+}
+
+void CDiscJob::AppendErrorLine() {
+    const DWORD nError = GetLastError();
+    wchar_t* pszMessage = nullptr;
+    // Insertion points stay as they are: no arguments are passed, and expanding
+    // them would read arguments that do not exist.
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
+    CString strMessage(pszMessage);
+    strMessage.TrimRight(L"\r\n");
+    m_strReport.AppendFormat(IDS_ERROR_LINE, static_cast<int>(nError), strMessage.GetString());
+    if (pszMessage) LocalFree(pszMessage);
+}
+
+void CDiscJob::AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* pMd5, const uint8_t* pSha1) {
+    const int nMinutes = static_cast<int>(std::floor(dSeconds / 60.0));
+    const double dRest = dSeconds - 60.0 * nMinutes;
+    m_strReport.AppendFormat(IDS_TIME_LINE, nMinutes, dRest);
+
+    const uint8_t abCrc[4] = {static_cast<uint8_t>(nCrc >> 24), static_cast<uint8_t>(nCrc >> 16),
+                              static_cast<uint8_t>(nCrc >> 8), static_cast<uint8_t>(nCrc)};
+    m_strReport.AppendFormat(IDS_CHECKSUM_LINES, DigestToHex(abCrc, 4).GetString(),
+                             DigestToHex(pMd5, 16).GetString(), DigestToHex(pSha1, 20).GetString());
+}
+
+CString CDiscJob::DigestToHex(const uint8_t* pBytes, size_t nCount) {
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    CString strHex;
+    for (size_t i = 0; i < nCount; ++i) {
+        strHex += kDigits[pBytes[i] >> 4];
+        strHex += kDigits[pBytes[i] & 0x0F];
+    }
+    return strHex;
+}
+
+CString CDiscJob::ReportFilePath() const {
+    if (!m_strImagePath.IsEmpty()) return m_strImagePath + L".log";
+
+    wchar_t szModule[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, szModule, MAX_PATH);
+    wchar_t* pszSlash = wcsrchr(szModule, L'\\');
+    if (pszSlash) {
+        pszSlash[1] = 0;
+    } else {
+        szModule[0] = 0;
+    }
+    return CString(szModule) + L"orvane.log";
+}
+
+BOOL CDiscJob::SaveReport() {
+    const CString strPath = ReportFilePath();
+    SECURITY_ATTRIBUTES sa = {};
+    sa.nLength = sizeof(sa);
+    sa.bInheritHandle = TRUE;
+    HANDLE hFile = CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return FALSE;
+    const BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+
+    SetFilePointer(hFile, 0, nullptr, FILE_END);
+    DWORD nWritten = 0;
+    if (!bExisted) {
+        static const BYTE kBom[2] = {0xFF, 0xFE};
+        WriteFile(hFile, kBom, sizeof(kBom), &nWritten, nullptr);
+    }
+    WriteFile(hFile, m_strReport.GetString(), static_cast<DWORD>(m_strReport.GetLength() * sizeof(wchar_t)),
+              &nWritten, nullptr);
+    static const wchar_t kLineEnd[] = L"\r\n";
+    WriteFile(hFile, kLineEnd, 2 * sizeof(wchar_t), &nWritten, nullptr);
+    CloseHandle(hFile);
+    return TRUE;
+}

@@ -1,0 +1,328 @@
+// Whole runs on the virtual drives of tests/tools/drives.sh, from the drive
+// letter to the saved report, and the faults a run must end cleanly in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "JobTestSupport.h"
+
+using namespace jobtest;
+
+namespace {
+
+struct RunResult {
+    BOOL ok = FALSE;
+    std::wstring report;
+    std::vector<std::wstring> lines;
+    std::wstring status, title;
+    int pos = 0, max = 0;
+};
+
+class DiscRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!DrivesAvailable()) GTEST_SKIP() << "no virtual drives (run under tests/tools/with-test-env.sh)";
+    }
+
+    // One run on LETTER; checks that it let go of everything it held.
+    RunResult Run(wchar_t letter, const wchar_t* image) {
+        RunResult r;
+        CTestDialog dlg;
+        const long before = HandleCount();
+        {
+            CDiscJob job;
+            r.ok = job.Run(dlg.Hwnd(), image, letter);
+            EXPECT_EQ(job.m_hDevice, INVALID_HANDLE_VALUE);
+            EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
+            EXPECT_EQ(job.m_pBuffer, nullptr);
+            r.report = job.GetReport().GetString();
+        }
+        if (before >= 0) {
+            EXPECT_EQ(HandleCount(), before) << "a handle stayed open";
+        }
+        r.lines = SplitLines(r.report);
+        r.status = dlg.Status();
+        r.title = dlg.Title();
+        r.pos = dlg.BarPos();
+        r.max = dlg.BarMax();
+        return r;
+    }
+
+    static std::wstring ProgramLog() {
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring p(exe);
+        return p.substr(0, p.rfind(L'\\') + 1) + L"orvane.log";
+    }
+
+    // The report file holds the report, followed by an empty line, at its end.
+    static void ExpectSaved(const std::wstring& logPath, const std::wstring& report) {
+        const std::wstring text = ReadUtf16(logPath);
+        const std::wstring tail = report + L"\r\n";
+        ASSERT_GE(text.size(), tail.size()) << "no report in the report file";
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+        EXPECT_EQ(text[0], 0xFEFF);
+    }
+
+    static void ExpectHeader(const RunResult& r, const std::wstring& disc) {
+        ASSERT_GE(r.lines.size(), 2u) << r.report;
+        // The start line: the local date, a blank and the local time.
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        wchar_t date[100] = {};
+        GetDateFormatW(GetUserDefaultLCID(), 0, &st, nullptr, date, 100);
+        EXPECT_EQ(r.lines[0].rfind(std::wstring(L"Старт:\t") + date + L" ", 0), 0u) << r.lines[0];
+        EXPECT_GT(r.lines[0].size(), std::wstring(L"Старт:\t").size() + wcslen(date) + 1);
+        EXPECT_EQ(r.lines[1], L"Диск:\t\"" + disc + L"\"");
+    }
+
+    static void ExpectErrorLast(const RunResult& r, size_t count) {
+        ASSERT_EQ(r.lines.size(), count) << r.report;
+        const std::wstring& err = r.lines.back();
+        ASSERT_EQ(err.rfind(L"Ошибка:\t", 0), 0u) << err;
+        const int code = _wtoi(err.c_str() + 7);
+        EXPECT_NE(code, 0) << err;
+        EXPECT_NE(err.find(L", "), std::wstring::npos);
+        EXPECT_EQ(r.report.substr(r.report.size() - 2), L"\r\n");
+    }
+};
+
+}  // namespace
+
+TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
+    const std::wstring dir = ScratchDir(L"save образы");
+    const std::wstring image = dir + L"\\Образ диска D.iso";
+    DeleteFileW((image + L".log").c_str());
+    const Expectation e = Expect(L'D');
+
+    RunResult save = Run(L'D', image.c_str());
+    EXPECT_TRUE(save.ok) << save.report;
+    ExpectHeader(save, L"ORVANE_DISC");
+    ExpectSuccessLines(save.lines, e, GroupDigits(e.size), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D'))) << "the image is not the disc";
+    EXPECT_EQ(ReadBytes(image).size(), e.size);
+    EXPECT_EQ(save.status, L"\"Образ диска D.iso\" ( 100.00 % )");
+    EXPECT_EQ(save.title, L"Создание образа - 100.00 %");
+    EXPECT_EQ(save.pos, save.max);
+    EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n");
+
+    // A second Save to the same path replaces the image and appends its report.
+    RunResult again = Run(L'D', image.c_str());
+    EXPECT_TRUE(again.ok);
+    EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n" + again.report + L"\r\n");
+    EXPECT_EQ(ReadBytes(image).size(), e.size);
+
+    // Hashes runs: same checksums, no file line, the report beside the program.
+    const std::wstring log = ProgramLog();
+    DeleteFileW(log.c_str());
+    RunResult hashes = Run(L'D', nullptr);
+    EXPECT_TRUE(hashes.ok) << hashes.report;
+    ExpectHeader(hashes, L"ORVANE_DISC");
+    ExpectSuccessLines(hashes.lines, e, GroupDigits(e.size), L"");
+    EXPECT_EQ(hashes.status, L"Вычисление хешей ( 100.00 % )");
+    EXPECT_EQ(hashes.title, L"Хеширование - 100.00 %");
+    EXPECT_EQ(ReadUtf16(log), L"\xFEFF" + hashes.report + L"\r\n");
+    RunResult empty = Run(L'D', L"");
+    EXPECT_TRUE(empty.ok);
+    EXPECT_EQ(empty.lines.size(), 7u);
+    ExpectSaved(log, empty.report);
+    DeleteFileW(log.c_str());
+}
+
+TEST_F(DiscRun, DiscWithoutLabelIsNamedByItsRoot) {
+    const std::wstring dir = ScratchDir(L"unlabelled");
+    const std::wstring image = dir + L"\\e.iso";
+    const Expectation e = Expect(L'E');
+    RunResult r = Run(L'E', image.c_str());
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectHeader(r, L"E:\\");
+    ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'E')));
+}
+
+TEST_F(DiscRun, ExactMultipleOfOneMebibyte) {
+    const std::wstring image = ScratchDir(L"exact") + L"\\f.iso";
+    const Expectation e = Expect(L'F');
+    ASSERT_EQ(e.size % 1048576, 0u);
+    RunResult r = Run(L'F', image.c_str());
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'F')));
+    EXPECT_EQ(r.status, L"\"f.iso\" ( 100.00 % )");
+    EXPECT_EQ(r.title, L"Создание образа - 100.00 %");
+    EXPECT_EQ(r.max, static_cast<int>(e.size / 1048576));
+    EXPECT_EQ(r.pos, r.max);
+}
+
+// The drive reports more than the volume yields: the image is cut to what was read.
+TEST_F(DiscRun, ShortVolumeIsCutToWhatWasRead) {
+    const std::wstring image = ScratchDir(L"short") + L"\\h.iso";
+    const Expectation e = Expect(L'H');
+    const uint64_t reported = e.size + 2 * 1048576 + 12288;
+    RunResult r = Run(L'H', image.c_str());
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, e, GroupDigits(reported), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'H')));
+    EXPECT_LT(r.pos, r.max);
+}
+
+TEST_F(DiscRun, VolumeOverFourGibibytes) {
+    const std::wstring image = ScratchDir(L"big") + L"\\g.iso";
+    const Expectation e = Expect(L'G');
+    ASSERT_GT(e.size, 0x100000000ull);
+    RunResult r = Run(L'G', image.c_str());
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, e, L"4`296`028`160", image);
+    EXPECT_EQ(r.max, 4097 + 1);
+    EXPECT_EQ(r.pos, r.max);
+
+    // The image has the whole length; its first and last mebibytes are the disc's.
+    HANDLE hImage = CreateFileW(image.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hIso = CreateFileW(IsoPath(L'G').c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hImage, INVALID_HANDLE_VALUE);
+    ASSERT_NE(hIso, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    GetFileSizeEx(hImage, &size);
+    EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), e.size);
+    std::vector<uint8_t> a(1048576), b(1048576);
+    for (int64_t offset : {int64_t(0), int64_t(e.size) - 1048576}) {
+        LARGE_INTEGER at;
+        at.QuadPart = offset;
+        DWORD na = 0, nb = 0;
+        SetFilePointerEx(hImage, at, nullptr, FILE_BEGIN);
+        SetFilePointerEx(hIso, at, nullptr, FILE_BEGIN);
+        ReadFile(hImage, a.data(), 1048576, &na, nullptr);
+        ReadFile(hIso, b.data(), 1048576, &nb, nullptr);
+        EXPECT_EQ(na, 1048576u);
+        EXPECT_TRUE(na == nb && a == b) << "differs at " << offset;
+    }
+    CloseHandle(hImage);
+    CloseHandle(hIso);
+    DeleteFileW(image.c_str());
+}
+
+TEST_F(DiscRun, NoDisc) {
+    const std::wstring dir = ScratchDir(L"nodisc");
+    const std::wstring image = dir + L"\\l.iso";
+    RunResult r = Run(L'L', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectHeader(r, L"L:\\");
+    ExpectErrorLast(r, 3);
+    EXPECT_FALSE(FileExists(image));
+    ExpectSaved(image + L".log", r.report);
+    // Nothing was started: the display is as it was.
+    EXPECT_EQ(r.status, L"");
+    EXPECT_EQ(r.title, L"Создание образа CD/DVD");
+}
+
+TEST_F(DiscRun, SizeZero) {
+    const std::wstring image = ScratchDir(L"zero") + L"\\j.iso";
+    RunResult r = Run(L'J', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(r.lines.size(), 3u) << r.report;
+    EXPECT_EQ(r.lines[2], L"Размер:\t0 байт");
+    EXPECT_FALSE(FileExists(image));
+    ExpectSaved(image + L".log", r.report);
+}
+
+TEST_F(DiscRun, VolumeCannotBeOpened) {
+    const std::wstring image = ScratchDir(L"noopen") + L"\\k.iso";
+    RunResult r = Run(L'K', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 4);
+    EXPECT_EQ(r.lines[2], L"Размер:\t1`048`576 байт");
+    EXPECT_FALSE(FileExists(image));
+    ExpectSaved(image + L".log", r.report);
+}
+
+TEST_F(DiscRun, ImageCannotBeCreated) {
+    // A folder that does not exist: the report file cannot be written there either.
+    const std::wstring missing = ScratchDir(L"create") + L"\\no such folder\\d.iso";
+    RunResult r = Run(L'D', missing.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_EQ(r.lines[3], L"Файл:\t\"" + missing + L"\"");
+    EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t3, ", 0), 0u) << r.lines[4];
+
+    // A read-only file system.
+    const std::wstring ro = EnvDir("ORVANE_DRIVES_RO") + L"\\d.iso";
+    r = Run(L'D', ro.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_FALSE(FileExists(ro));
+}
+
+TEST_F(DiscRun, TargetWithoutRoom) {
+    const std::wstring image = EnvDir("ORVANE_DRIVES_SMALL") + L"\\d.iso";
+    RunResult r = Run(L'D', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t112, ", 0), 0u) << r.lines[4];
+    EXPECT_FALSE(FileExists(image));
+    ExpectSaved(image + L".log", r.report);
+    DeleteFileW((image + L".log").c_str());
+}
+
+TEST_F(DiscRun, ReadErrorInTheMiddle) {
+    const std::wstring image = ScratchDir(L"readerror") + L"\\i.iso";
+    RunResult r = Run(L'I', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_EQ(r.lines[3], L"Файл:\t\"" + image + L"\"");
+    EXPECT_FALSE(FileExists(image));
+    ExpectSaved(image + L".log", r.report);
+    // The three blocks before the bad region were read and shown.
+    EXPECT_EQ(r.pos, 3);
+
+    RunResult hashes = Run(L'I', nullptr);
+    EXPECT_FALSE(hashes.ok);
+    ExpectErrorLast(hashes, 4);
+}
+
+TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
+    const std::wstring image = ScratchDir(L"held") + L"\\d.iso";
+    const Expectation e = Expect(L'D');
+    HANDLE h = CreateFileW((image + L".log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    RunResult r = Run(L'D', image.c_str());
+    CloseHandle(h);
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D')));
+    EXPECT_TRUE(ReadBytes(image + L".log").empty());
+}
+
+// A run cut short after its preparation: the record's destructor lets go of
+// the volume, the image and the buffer.
+TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
+    const std::wstring image = ScratchDir(L"cut") + L"\\d.iso";
+    CTestDialog dlg;
+    const long before = HandleCount();
+    {
+        CDiscJob job;
+        job.m_hDlg = dlg.Hwnd();
+        job.m_hProgress = GetDlgItem(dlg.Hwnd(), 1001);
+        wsprintfW(job.m_szDevice, L"\\\\.\\%c:", L'D');
+        job.m_strImagePath = image.c_str();
+        ASSERT_TRUE(job.Prepare(TRUE)) << job.GetReport().GetString();
+        ASSERT_NE(job.m_hDevice, INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.m_hImage, INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.m_pBuffer, nullptr);
+    }
+    if (before >= 0) {
+        EXPECT_EQ(HandleCount(), before);
+    }
+    // Nobody holds the image any more: it can be opened without sharing.
+    HANDLE h = CreateFileW(image.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+TEST_F(DiscRun, RawVolumePathAndDrivePath) {
+    CDiscJob job;
+    CTestDialog dlg;
+    job.Run(dlg.Hwnd(), nullptr, L'L');
+    EXPECT_STREQ(job.m_szDevice, L"\\\\.\\L:");
+    EXPECT_STREQ(job.m_szDevice + 4, L"L:");
+    DeleteFileW(std::wstring(job.ReportFilePath()).c_str());
+}

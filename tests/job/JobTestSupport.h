@@ -1,0 +1,62 @@
+// Shared helpers of the job tests: a window standing in for the main dialog,
+// the virtual drives' expectations, and files read back as bytes or text.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "DiscJob.h"
+
+namespace jobtest {
+
+// A top-level window holding a progress bar (1001) and a status line (1002),
+// as the main dialog does. Destroyed with the object.
+class CTestDialog {
+public:
+    CTestDialog();
+    ~CTestDialog();
+    HWND Hwnd() const { return m_hWnd; }
+    std::wstring Title() const;
+    std::wstring Status() const;
+    int BarPos() const;
+    int BarMax() const;
+
+private:
+    HWND m_hWnd;
+};
+
+// What a virtual drive yields: byte count and checksums (upper-case hex).
+struct Expectation {
+    uint64_t size = 0;
+    std::wstring crc, md5, sha1;
+};
+
+// True when the virtual drives of tests/tools/drives.sh are set up.
+bool DrivesAvailable();
+Expectation Expect(wchar_t letter);
+// Windows path of the image file that drive LETTER serves (its ISO).
+std::wstring IsoPath(wchar_t letter);
+// Windows path of a Unix directory named by an environment variable.
+std::wstring EnvDir(const char* name);
+// A fresh, empty folder for one test's files (Windows path, no trailing backslash).
+std::wstring ScratchDir(const wchar_t* name);
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+// A file's contents as UTF-16 code units (bytes taken in pairs, little-endian).
+std::wstring ReadUtf16(const std::wstring& path);
+// The report's lines, without their CR LF. An unterminated last piece is kept.
+std::vector<std::wstring> SplitLines(const std::wstring& text);
+std::wstring GroupDigits(uint64_t value);
+// Number of open handles of this process, or -1 when the system does not say.
+long HandleCount();
+
+// The lines of a successful report after the start and disc lines are as a
+// run of LETTER should give them (size, optional file, time, three checksums).
+void ExpectSuccessLines(const std::vector<std::wstring>& lines, const Expectation& e,
+                        const std::wstring& sizeText, const std::wstring& imagePath);
+
+}  // namespace jobtest

@@ -1,0 +1,267 @@
+# Virtual optical drives for the Wine test environment (sourced by with-test-env.sh).
+#
+# drives_setup builds real ISO 9660 images with xorriso and makes each of them a
+# CD-ROM drive of the private Wine prefix: the drive's volume ("\\.\X:") is a
+# read-only loop device over the image, and its root directory is a tmpfs whose
+# size is the size the drive reports (GetDiskFreeSpaceExW). drives_teardown
+# removes every loop device, mount and FUSE process that drives_setup made, and
+# nothing else. All state lives under $ORVANE_TEST_WORK/drives.
+#
+# Drives (letter: what it is):
+#   D: labelled disc "ORVANE_DISC", 5 MiB and a bit (size a multiple of 4 KiB, not of 1 MiB)
+#   E: disc without a label (about 2 MiB)
+#   F: disc whose size is an exact multiple of 1 MiB (4 MiB)
+#   G: disc over 4 GiB (sparse image: 4 GiB + 1 MiB + 12 KiB)
+#   H: short volume: reports 2 MiB + 12 KiB more than the disc yields
+#   I: read error: the volume fails with EIO from 3 MiB on (FUSE below the loop device)
+#   J: size 0: the root is a ramfs, whose total size is 0
+#   K: volume that cannot be opened: the size is known, the volume device has no driver
+#   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
+# With ORVANE_BENCH_ISO set (a labelled image), only drive M: is made, over that
+# image (ORVANE_BENCH_DEVICE names its loop device).
+#
+# For the tests (all exported):
+#   ORVANE_DRIVES_EXPECT  directory with one file per readable letter (d.txt ...):
+#                         "SIZE CRC32 MD5 SHA1" of the bytes the volume yields (rhash,
+#                         upper-case hex), SIZE being the byte count; g.txt is
+#                         written in the background a little later (wait for it)
+#   ORVANE_DRIVES_ISO     directory with the image files themselves (d.iso ...)
+#   ORVANE_DRIVES_SMALL   Unix path of a 2 MiB + 8 KiB tmpfs (a target without room)
+#   ORVANE_DRIVES_RO      Unix path of a read-only tmpfs (a target where nothing can be created)
+#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKL"
+# Wine maps / to Z:, so a Unix path /a/b is Z:\a\b for the program.
+
+_drives_dir=
+_drives_loops=()     # loop devices made here, detached in reverse order
+_drives_mounts=()    # mount points made here, unmounted in reverse order
+_drives_fuse_pids=() # FUSE processes started here
+_drives_bg_pids=()   # background checksum jobs started here
+
+_drives_log() { echo "drives: $*" >&2; }
+
+# Makes a loop device over FILE (read-only); its path is left in _drives_dev.
+# (Not printed: a command substitution would record it in a subshell only.)
+_drives_loop() {
+  _drives_dev=$(losetup -f --show -r "$1") || return 1
+  _drives_loops+=("$_drives_dev")
+}
+
+# Mounts a file system of TYPE at DIR with OPTIONS (may be empty).
+_drives_mount() {
+  local type=$1 dir=$2 opts=$3
+  mkdir -p "$dir"
+  if [ -n "$opts" ]; then
+    mount -t "$type" -o "$opts" "$type" "$dir" || return 1
+  else
+    mount -t "$type" "$type" "$dir" || return 1
+  fi
+  _drives_mounts+=("$dir")
+}
+
+# Builds an ISO 9660 image OUT from a folder of pseudo-random files.
+#   _drives_iso OUT LABEL BYTES...   (LABEL "-" for none; one file per BYTES)
+_drives_iso() {
+  local out=$1 label=$2
+  shift 2
+  local src=$out.src i=0
+  mkdir -p "$src/data"
+  for n in "$@"; do
+    head -c "$n" /dev/urandom >"$src/data/file$i.bin"
+    i=$((i + 1))
+  done
+  if [ "$label" = "-" ]; then
+    xorriso -as mkisofs -quiet -V "" -o "$out" "$src" 2>/dev/null || return 1
+    # xorriso writes a default name when given none: blank the volume identifier
+    # (32 bytes at 40 into the primary volume descriptor at 32768).
+    printf '%32s' '' | dd of="$out" bs=1 seek=$((32768 + 40)) conv=notrunc status=none
+  else
+    xorriso -as mkisofs -quiet -V "$label" -o "$out" "$src" 2>/dev/null || return 1
+  fi
+  rm -rf "$src"
+}
+
+# Pads FILE with zeros to SIZE bytes (the loop device then yields them too).
+_drives_pad() { truncate -s "$2" "$1"; }
+
+# Rounds up to a multiple of 4096.
+_drives_round4k() { echo $(( ($1 + 4095) / 4096 * 4096 )); }
+
+# Records the expected answer of a drive: the byte count and checksums of FILE.
+_drives_expect() {
+  local letter=$1 file=$2 size sums
+  size=$(stat -c %s "$file")
+  sums=$(rhash --crc32 --md5 --sha1 --printf '%{crc32} %{md5} %{sha1}' "$file") || return 1
+  # Written whole or not at all: a reader may be waiting for it.
+  echo "$size ${sums^^}" >"$_drives_dir/expect/$letter.tmp"
+  mv "$_drives_dir/expect/$letter.tmp" "$_drives_dir/expect/$letter.txt"
+}
+
+# Makes LETTER a CD-ROM drive whose volume is DEVICE (may be a missing path)
+# and whose root is ROOT.
+_drives_link() {
+  local letter=$1 device=$2 root=$3
+  ln -sfn "$root" "$WINEPREFIX/dosdevices/$letter:"
+  ln -sfn "$device" "$WINEPREFIX/dosdevices/$letter::"
+  printf '"%s:"="cdrom"\r\n' "$letter" >>"$_drives_dir/drives.reg"
+}
+
+# A readable disc: loop device over ISO, tmpfs root of ROOTSIZE bytes.
+_drives_disc() {
+  local letter=$1 iso=$2 rootsize=$3
+  _drives_loop "$iso" || return 1
+  _drives_mount tmpfs "$_drives_dir/root/$letter" "size=$rootsize,mode=0755" || return 1
+  _drives_link "$letter" "$_drives_dev" "$_drives_dir/root/$letter"
+}
+
+# Writes the drive types to the registry; the mount manager reads drives when
+# the wineserver starts, so the caller restarts it after this.
+_drives_register() {
+  wine regedit /S "$(winepath -w "$_drives_dir/drives.reg" 2>/dev/null)" >/dev/null 2>&1
+}
+
+drives_setup() {
+  _drives_dir=$ORVANE_TEST_WORK/drives
+  local iso=$_drives_dir/iso tools
+  tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  mkdir -p "$iso" "$_drives_dir/expect" "$_drives_dir/root" "$_drives_dir/bin"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n' \
+    >"$_drives_dir/drives.reg"
+
+  # Benchmark mode: one drive M: over the given image, nothing else.
+  if [ -n "${ORVANE_BENCH_ISO:-}" ]; then
+    _drives_disc m "$ORVANE_BENCH_ISO" "$(stat -c %s "$ORVANE_BENCH_ISO")" || return 1
+    _drives_register || return 1
+    _drives_ready_letter=m
+    export ORVANE_BENCH_DEVICE=$_drives_dev
+    export ORVANE_DRIVES_LETTERS=M
+    return 0
+  fi
+
+  # D: labelled, 5 MiB and a bit, padded to a multiple of 4 KiB.
+  _drives_iso "$iso/d.iso" ORVANE_DISC 3000000 2300000 || return 1
+  _drives_pad "$iso/d.iso" "$(_drives_round4k $(( $(stat -c %s "$iso/d.iso") + 1 )))"
+  _drives_disc d "$iso/d.iso" "$(stat -c %s "$iso/d.iso")" || return 1
+
+  # E: no label.
+  _drives_iso "$iso/e.iso" - 1500000 || return 1
+  _drives_pad "$iso/e.iso" "$(_drives_round4k "$(stat -c %s "$iso/e.iso")")"
+  _drives_disc e "$iso/e.iso" "$(stat -c %s "$iso/e.iso")" || return 1
+
+  # F: exactly 4 MiB.
+  _drives_iso "$iso/f.iso" EXACT_4MIB 3000000 || return 1
+  _drives_pad "$iso/f.iso" $((4 * 1048576))
+  _drives_disc f "$iso/f.iso" $((4 * 1048576)) || return 1
+
+  # G: over 4 GiB, sparse: a small disc followed by zeros.
+  _drives_iso "$iso/g.iso" BIG_DISC 1000000 || return 1
+  _drives_pad "$iso/g.iso" $((4 * 1073741824 + 1048576 + 12288))
+  _drives_disc g "$iso/g.iso" "$(stat -c %s "$iso/g.iso")" || return 1
+
+  # H: the drive reports more than the volume yields.
+  _drives_iso "$iso/h.iso" SHORT_DISC 2500000 || return 1
+  _drives_pad "$iso/h.iso" "$(_drives_round4k "$(stat -c %s "$iso/h.iso")")"
+  _drives_disc h "$iso/h.iso" $(( $(stat -c %s "$iso/h.iso") + 2 * 1048576 + 12288 )) || return 1
+
+  # I: unreadable from 3 MiB on. The loop device is made over the FUSE file.
+  _drives_iso "$iso/i.iso" BAD_SECTORS 2000000 3000000 || return 1
+  _drives_pad "$iso/i.iso" "$(_drives_round4k "$(stat -c %s "$iso/i.iso")")"
+  gcc -O2 -o "$_drives_dir/bin/faultfs" "$tools/faultfs.c" $(pkg-config --cflags --libs fuse3) || return 1
+  mkdir -p "$_drives_dir/fuse-i"
+  "$_drives_dir/bin/faultfs" "$iso/i.iso" $((3 * 1048576)) "$_drives_dir/fuse-i" \
+    >"$_drives_dir/faultfs.log" 2>&1 &
+  _drives_fuse_pids+=("$!")
+  local t
+  for t in $(seq 50); do
+    [ -f "$_drives_dir/fuse-i/volume" ] && break
+    sleep 0.1
+  done
+  [ -f "$_drives_dir/fuse-i/volume" ] || { _drives_log "faultfs did not start"; return 1; }
+  _drives_mounts+=("$_drives_dir/fuse-i")
+  _drives_disc i "$_drives_dir/fuse-i/volume" "$(stat -c %s "$iso/i.iso")" || return 1
+
+  # J: total size 0 (ramfs reports no blocks); a real disc behind it all the same.
+  _drives_loop "$iso/e.iso" || return 1
+  _drives_mount ramfs "$_drives_dir/root/j" "mode=0755" || return 1
+  _drives_link j "$_drives_dev" "$_drives_dir/root/j"
+
+  # K: a root with a size, but a volume device without a driver behind it: a
+  # block device node of an unassigned major number, which no one can open.
+  # (A missing device would not do: Wine then opens the drive's root folder.)
+  _drives_mount tmpfs "$_drives_dir/root/k" "size=1048576,mode=0755" || return 1
+  mknod "$_drives_dir/dead-device" b 240 0 || return 1
+  _drives_link k "$_drives_dir/dead-device" "$_drives_dir/root/k"
+
+  # L: nothing behind the drive at all.
+  _drives_link l "$_drives_dir/no-such-device" "$_drives_dir/no-such-root"
+
+  # Targets for images: one without room, one where nothing can be created.
+  _drives_mount tmpfs "$_drives_dir/small" "size=$((2 * 1048576 + 8192)),mode=0777" || return 1
+  _drives_mount tmpfs "$_drives_dir/ro" "size=1048576,mode=0755,ro" || return 1
+
+  local l
+  for l in d e f h i; do
+    _drives_expect "$l" "$iso/$l.iso" || return 1
+  done
+  # G's 4 GiB take rhash a while: its expectation is computed in the background,
+  # and a test waits for g.txt to appear.
+  _drives_expect g "$iso/g.iso" &
+  _drives_bg_pids+=("$!")
+  # H yields only its image, I nothing past its bad region: their expectations
+  # are of the image (I's is not a success anyway).
+
+  _drives_register || return 1
+
+  export ORVANE_DRIVES_EXPECT=$_drives_dir/expect
+  export ORVANE_DRIVES_ISO=$iso
+  export ORVANE_DRIVES_SMALL=$_drives_dir/small
+  export ORVANE_DRIVES_RO=$_drives_dir/ro
+  export ORVANE_DRIVES_LETTERS=DEFGHIJKL
+}
+
+# Waits until the mount manager of the (restarted) wineserver knows the drives:
+# the first label read can come back empty while it is starting.
+_drives_ready_letter=d
+drives_ready() {
+  local t
+  for t in $(seq 40); do
+    wine cmd.exe /c vol "$_drives_ready_letter:" 2>/dev/null | grep -q 'Volume in drive .* is ' && return 0
+    sleep 0.25
+  done
+  _drives_log "drive $_drives_ready_letter: shows no label"
+  return 1
+}
+
+drives_teardown() {
+  local i dir dev pid t
+  # Loop devices first: the one over the FUSE file keeps that mount busy.
+  for ((i = ${#_drives_loops[@]} - 1; i >= 0; i--)); do
+    dev=${_drives_loops[i]}
+    losetup -d "$dev" 2>/dev/null || _drives_log "could not detach $dev"
+  done
+  _drives_loops=()
+  for ((i = ${#_drives_mounts[@]} - 1; i >= 0; i--)); do
+    dir=${_drives_mounts[i]}
+    for t in 1 2 3 4 5 6 7 8 9 10; do
+      mountpoint -q "$dir" || break
+      if [ "$dir" = "$_drives_dir/fuse-i" ]; then
+        fusermount3 -u "$dir" 2>/dev/null && break
+      else
+        umount "$dir" 2>/dev/null && break
+      fi
+      sleep 0.3
+    done
+    mountpoint -q "$dir" && _drives_log "could not unmount $dir"
+  done
+  _drives_mounts=()
+  for pid in "${_drives_bg_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  _drives_bg_pids=()
+  for pid in "${_drives_fuse_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  _drives_fuse_pids=()
+  return 0
+}
