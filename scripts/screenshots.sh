@@ -34,6 +34,6 @@ shot() {
 }
 
 shot main-dialog main 400 180
-shot drive-list list 400 260
+shot drive-list list 400 320
 shot about-box about 400 180
 shot result-dialog result 460 220

@@ -311,9 +311,14 @@ TEST_F(MainDialog, FindsRootsInListOrderAndRefusesLongerPaths) {
     EXPECT_EQ(static_cast<int>(Items().size()), n);
 }
 
-TEST_F(MainDialog, CloseCommandOfTheSystemMenuAndExitEndTheDialog) {
-    // A system command other than About gets the default processing: SC_CLOSE
-    // becomes the cancel command, which ends the modal loop.
+TEST_F(MainDialog, OtherSystemCommandsGetTheDefaultProcessing) {
+    ::SendMessageW(m_hDlg, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(m_hDlg));
+    ::UpdateWindow(m_hDlg);  // paints the minimised dialog
+    ::SendMessageW(m_hDlg, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(m_hDlg));
+    EXPECT_EQ(WindowText(m_hDlg), kMainTitle);
+    // SC_CLOSE becomes the cancel command, which ends the modal loop.
     ::PostMessageW(m_hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitForWindowGone(m_hDlg));
 }

@@ -43,6 +43,7 @@ int wmain(int argc, wchar_t** argv) {
     std::thread driver([mode, seconds] {
         HWND hDlg = WaitForMainDialog();
         if (!hDlg) return;
+        ::Sleep(1000);  // let the dialog paint first
         if (wcscmp(mode, L"list") == 0) {
             ::PostMessageW(::GetDlgItem(hDlg, IDC_DRIVES), CB_SHOWDROPDOWN, TRUE, 0);
         } else if (wcscmp(mode, L"about") == 0) {

@@ -108,7 +108,9 @@ TEST(MessageMap, DerivedEntriesComeFirstAndUnlistedMessagesGetTheDefault) {
     ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), 0);
     ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0);
     // Same control, another notification code: no entry.
-    ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_DOUBLECLICKED), 0);
+    ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(run.hDlg, 100)));
+    // An accelerator (code 1, no control window) is a plain command.
+    ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(101, 1), 0);
 
     NMHDR hdr = {nullptr, 100, 1234};
     EXPECT_EQ(::SendMessageW(run.hDlg, WM_NOTIFY, 100, reinterpret_cast<LPARAM>(&hdr)), 42);
@@ -117,7 +119,7 @@ TEST(MessageMap, DerivedEntriesComeFirstAndUnlistedMessagesGetTheDefault) {
 
     EXPECT_EQ(::SendMessageW(run.hDlg, g_uTestMsg, 41, 0), 42);
 
-    const std::vector<std::string> expected = {"derived other", "base only", "notify 1234"};
+    const std::vector<std::string> expected = {"derived other", "base only", "base only", "notify 1234"};
     EXPECT_EQ(run.dlg.m_log, expected);
 
     // The temporary object of another thread: the same one each time, not the dialog.
