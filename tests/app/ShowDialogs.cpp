@@ -18,7 +18,7 @@ namespace {
 const wchar_t kSampleReport[] =
     L"Старт:\t08.12.2026 20:15:01\r\n"
     L"Диск:\t\"PHOTOS_2010\"\r\n"
-    L"Размер:\t734 003 200 байт\r\n"
+    L"Размер:\t734`003`200 байт\r\n"
     L"Файл:\t\"C:\\users\\Public\\Documents\\PHOTOS_2010.iso\"\r\n"
     L"Время:\t2 мин. 13.57 сек.\r\n"
     L"CRC-32:\t3610A686\r\n"
