@@ -59,7 +59,8 @@ LRESULT CWnd::Default() {
 LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {
     UINT nCode = 0, nID = 0;
     if (nMessage == WM_COMMAND) {
-        nCode = HIWORD(wParam);
+        // Menus and accelerators (no control window) are plain commands, code 0.
+        nCode = lParam ? HIWORD(wParam) : 0;
         nID = LOWORD(wParam);
     } else if (nMessage == WM_NOTIFY && lParam) {
         const NMHDR* pHdr = reinterpret_cast<const NMHDR*>(lParam);

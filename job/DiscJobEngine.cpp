@@ -2,7 +2,9 @@
 // objects and, in a Save run, into the image file.
 #include "DiscJob.h"
 
-#include "HashStandin.h"
+#include "HashCRC32.h"
+#include "HashMD5.h"
+#include "HashSHA1.h"
 
 namespace {
 

@@ -28,10 +28,13 @@ void CDiscJob::WriteReportHeader() {
     const CString strDate = FormatLocal(GetDateFormatW, lcid, st);
     const CString strTime = FormatLocal(GetTimeFormatW, lcid, st);
 
-    // The label is asked of the drive's root: the raw volume path's letter and colon and a backslash.
-    wchar_t szRoot[4] = {m_szDevice[4], m_szDevice[5], L'\\', 0};
+    // The label is asked of the raw volume's root; without one the disc is named
+    // by the drive's root directory (letter, colon, backslash).
+    wchar_t szVolumeRoot[10];
+    wsprintfW(szVolumeRoot, L"%s\\", m_szDevice);
     wchar_t szLabel[MAX_PATH] = {};
-    if (!GetVolumeInformationW(szRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0]) {
+    if (!GetVolumeInformationW(szVolumeRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0]) {
+        const wchar_t szRoot[4] = {m_szDevice[4], m_szDevice[5], L'\\', 0};
         lstrcpyW(szLabel, szRoot);
     }
     m_strReport.Format(IDS_HEADER_LINES, strDate.GetString(), strTime.GetString(), szLabel);

@@ -79,7 +79,9 @@ read -r -t 20 -u "$dfd" dnum
 exec {dfd}>&-
 export DISPLAY=":$dnum"
 
-# A Wine desktop window draws the dialogs' title bars (there is no window manager).
+# Without a window manager Wine would wait for one whenever a window is hidden:
+# let it manage none. A Wine desktop window draws the dialogs' title bars.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine explorer /desktop=orvane,640x400 "$exe" >/dev/null 2>&1 &
 prog_pid=$!
 

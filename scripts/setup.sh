@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   googletest libssl-dev zlib1g-dev
-  wine wine64
+  wine wine64 fonts-wine
   xvfb imagemagick x11-utils xdotool
   xorriso rhash fuse3 libfuse3-dev
   util-linux coreutils python3 zip

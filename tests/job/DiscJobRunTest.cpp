@@ -252,6 +252,9 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     EXPECT_FALSE(FileExists(ro));
 }
 
+// The image is pre-sized sparsely, so the room runs out during the copy. On this
+// target a write that only partly fits answers success with the bytes it stored
+// (Wine here: 8 KiB of 1 MiB), and the run must report that as a full disk.
 TEST_F(DiscRun, TargetWithoutRoom) {
     const std::wstring image = EnvDir("ORVANE_DRIVES_SMALL") + L"\\d.iso";
     RunResult r = Run(L'D', image.c_str());
@@ -312,9 +315,11 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     if (before >= 0) {
         EXPECT_EQ(HandleCount(), before);
     }
-    // Nobody holds the image any more: it can be opened without sharing.
-    HANDLE h = CreateFileW(image.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    // The unfinished image is gone, as after any failed Save run, and nobody
+    // holds the volume: it opens without sharing.
+    EXPECT_FALSE(FileExists(image));
+    HANDLE h = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 

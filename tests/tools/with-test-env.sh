@@ -59,7 +59,11 @@ fi
 mkfifo "$work/keepalive"
 wine cmd.exe <"$work/keepalive" >/dev/null 2>&1 &
 exec {keepfd}>"$work/keepalive"
-wine cmd.exe /c exit >/dev/null 2>&1
+# Without a window manager Wine waits up to two seconds for one whenever a
+# managed window is hidden: let it manage none. This first registry call also
+# starts Wine's desktop process, here and not under a test that would hand it
+# its output.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 if declare -F drives_ready >/dev/null; then drives_ready; fi
 
 "$@"
