@@ -82,21 +82,29 @@ export DISPLAY=":$dnum"
 # Without a window manager Wine would wait for one whenever a window is hidden:
 # let it manage none. A Wine desktop window draws the dialogs' title bars.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Wine draws the title bar buttons with its Marlett font, which a new prefix lacks.
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+  /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
 wine explorer /desktop=orvane,640x400 "$exe" >/dev/null 2>&1 &
 prog_pid=$!
 
 target="Z:${work//\//\\}\\images\\$label"
+report=$work/report.txt
 echo "orvane: Save run of the sample disc \"$label\" (drive D:, $size bytes) into $work/images/$label.iso"
 echo
-wine "$driver" save "$target" 2>"$work/driver.err" | tee "$work/report.txt" || {
-  cat "$work/driver.err" >&2; exit 1; }
-grep -v '^$' "$work/driver.err" >&2 || true
+# The driver works on the same Wine desktop as the program (windows of another
+# desktop are out of its sight) and writes the report once the run is over.
+wine explorer /desktop=orvane,640x400 "$driver" save "$target" "Z:${report//\//\\}" >/dev/null 2>&1 &
+for _ in $(seq 1 1200); do [ -s "$report" ] && break; sleep 0.5; done
+[ -s "$report" ] || { echo "run: the Save run did not complete" >&2; exit 1; }
+sleep 1
+cat "$report"
 echo
-
 shotdir=$root/build/run
 mkdir -p "$shotdir"
 shot=$shotdir/orvane-save-run.png
-import -window root "$shot"
+import -window root -crop 640x400+0+0 +repage "$shot"
 
 if cmp -s "$work/sample.iso" "$work/images/$label.iso"; then
   echo "orvane: the image equals the sample disc byte for byte ($size bytes)"
@@ -105,7 +113,7 @@ else
 fi
 echo "orvane: screenshot of the result: $shot"
 
-wine "$driver" close >/dev/null 2>&1 || true
+wine explorer /desktop=orvane,640x400 "$driver" close >/dev/null 2>&1 || true
 # The program ends with its dialog; the Wine desktop may outlive it and goes
 # with the wineserver at exit.
 for _ in $(seq 1 100); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done

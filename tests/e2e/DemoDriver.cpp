@@ -1,10 +1,11 @@
 // orvane-driver: plays one Save run on a running orvane.exe, as a user would,
 // for the demo that scripts/run.sh shows without a display.
 //
-//   orvane-driver save PATH   waits for the main dialog, presses "Сохранить",
-//                             prints the name the Save As dialog proposes (to
-//                             stderr), types PATH, confirms, waits for the result
-//                             dialog and prints its report (UTF-8, stdout).
+//   orvane-driver save PATH OUT  waits for the main dialog, presses "Сохранить",
+//                             types PATH into the Save As dialog, confirms, waits
+//                             for the result dialog and writes its report (UTF-8)
+//                             to the file OUT, after a line with the name the
+//                             Save As dialog proposed.
 //   orvane-driver close       closes the result dialog, waits until the main
 //                             dialog is idle again and presses "Выход".
 // Exit code 0 on success, 1 when a step did not happen in time.
@@ -41,7 +42,8 @@ HWND WaitMainDialog() {
     return h;
 }
 
-int Save(const std::wstring& path) {
+// Plays the run; the text for the report file collects in text.
+int Save(const std::wstring& path, std::wstring& text) {
     HWND hMain = WaitMainDialog();
     if (!hMain) return Fail(L"the main dialog did not appear");
     if (!drive::WaitFor([&] { return drive::IsItemEnabled(hMain, IDOK); }, 30000))
@@ -53,12 +55,24 @@ int Save(const std::wstring& path) {
     HWND hEdit = nullptr;
     if (!drive::WaitFor([&] { return (hEdit = drive::FileNameEdit(hSaveAs)) != nullptr; }, 10000))
         return Fail(L"the Save As dialog has no file-name box");
-    Print(stderr, L"Save As proposes: " + drive::GetText(hEdit) + L"\n");
+    text = L"Save As proposed: " + drive::GetText(hEdit) + L"\n\n";
     drive::ConfirmSaveAs(hSaveAs, path);
 
     HWND hResult = drive::WaitResultDialog(hMain, 600000);
     if (!hResult) return Fail(L"the result dialog did not appear");
-    Print(stdout, drive::ResultText(hResult));
+    text += drive::ResultText(hResult);
+    return 0;
+}
+
+// The report file is written only once the run is over, so that its
+// appearance tells a waiting script that the result dialog is shown.
+int SaveTo(const std::wstring& path, const wchar_t* pszOut) {
+    std::wstring text;
+    if (int rc = Save(path, text)) return rc;
+    FILE* out = _wfopen(pszOut, L"wb");
+    if (!out) return Fail(L"cannot write the report file");
+    Print(out, text);
+    fclose(out);
     return 0;
 }
 
@@ -75,7 +89,7 @@ int Close() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 3 && lstrcmpW(argv[1], L"save") == 0) return Save(argv[2]);
+    if (argc == 4 && lstrcmpW(argv[1], L"save") == 0) return SaveTo(argv[2], argv[3]);
     if (argc == 2 && lstrcmpW(argv[1], L"close") == 0) return Close();
-    return Fail(L"usage: orvane-driver save PATH | close");
+    return Fail(L"usage: orvane-driver save PATH OUT | close");
 }
