@@ -111,6 +111,7 @@ if cmp -s "$work/sample.iso" "$work/images/$label.iso"; then
 else
   echo "orvane: the image differs from the sample disc" >&2
 fi
+echo "orvane: the sample disc by rhash: $(rhash --printf 'CRC-32 %C  MD5 %M  SHA-1 %H' "$work/sample.iso")"
 echo "orvane: screenshot of the result: $shot"
 
 wine explorer /desktop=orvane,640x400 "$driver" close >/dev/null 2>&1 || true
