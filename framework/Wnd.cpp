@@ -1,7 +1,6 @@
 #include "Wnd.h"
 
 #include <map>
-#include <memory>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
@@ -9,41 +8,68 @@ BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
 namespace {
-// Windows belong to the thread that created them, and so do their objects:
-// each thread keeps its own handle maps.
-thread_local std::map<HWND, CWnd*> t_permanent;
-thread_local std::map<HWND, std::unique_ptr<CWnd>> t_temporary;
+// Windows belong to the thread that created them, and so do their objects: a
+// window's permanent object is found under its thread and handle. The maps are
+// process-wide and guarded by a lock rather than thread-local objects, whose
+// destructors would run in the thread-exit callbacks, under the loader lock,
+// at the end of every worker thread.
+SRWLOCK g_mapLock = SRWLOCK_INIT;
+typedef std::pair<DWORD, HWND> ThreadWindow;
+std::map<ThreadWindow, CWnd*>& PermanentMap() {
+    static std::map<ThreadWindow, CWnd*>* p = new std::map<ThreadWindow, CWnd*>;
+    return *p;
+}
+// Temporary objects carry nothing but their handle; they stay for the life of
+// the process (one per handle ever asked for), as the process ends without
+// running their destructors.
+std::map<HWND, CWnd*>& TemporaryMap() {
+    static std::map<HWND, CWnd*>* p = new std::map<HWND, CWnd*>;
+    return *p;
+}
 }  // namespace
 
 CWnd::~CWnd() { Detach(); }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    auto it = t_permanent.find(hWnd);
-    return it == t_permanent.end() ? nullptr : it->second;
+    AcquireSRWLockShared(&g_mapLock);
+    auto& map = PermanentMap();
+    auto it = map.find(ThreadWindow(::GetCurrentThreadId(), hWnd));
+    CWnd* p = it == map.end() ? nullptr : it->second;
+    ReleaseSRWLockShared(&g_mapLock);
+    return p;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
     if (!hWnd) return nullptr;
     if (CWnd* p = FromHandlePermanent(hWnd)) return p;
-    std::unique_ptr<CWnd>& slot = t_temporary[hWnd];
+    AcquireSRWLockExclusive(&g_mapLock);
+    CWnd*& slot = TemporaryMap()[hWnd];
     if (!slot) {
-        slot = std::make_unique<CWnd>();
+        slot = new CWnd();
         slot->m_hWnd = hWnd;
     }
-    return slot.get();
+    CWnd* p = slot;
+    ReleaseSRWLockExclusive(&g_mapLock);
+    return p;
 }
 
 void CWnd::SubclassWindow(HWND hWnd) {
     m_hWnd = hWnd;
-    t_permanent[hWnd] = this;
+    m_dwThreadId = ::GetCurrentThreadId();
+    AcquireSRWLockExclusive(&g_mapLock);
+    PermanentMap()[ThreadWindow(m_dwThreadId, hWnd)] = this;
+    ReleaseSRWLockExclusive(&g_mapLock);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
 }
 
 void CWnd::Detach() {
     if (!m_hWnd) return;
-    auto it = t_permanent.find(m_hWnd);
-    if (it != t_permanent.end() && it->second == this) t_permanent.erase(it);
+    AcquireSRWLockExclusive(&g_mapLock);
+    auto& map = PermanentMap();
+    auto it = map.find(ThreadWindow(m_dwThreadId, m_hWnd));
+    if (it != map.end() && it->second == this) map.erase(it);
+    ReleaseSRWLockExclusive(&g_mapLock);
     if (m_pfnSuper && ::IsWindow(m_hWnd))
         ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = nullptr;

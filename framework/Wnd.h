@@ -15,7 +15,8 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     // The object attached to hWnd on this thread, or else a temporary object
-    // for the handle that lives until the thread ends. Null for a null handle.
+    // for the handle, shared by all threads and kept for the life of the
+    // process. Null for a null handle.
     static CWnd* FromHandle(HWND hWnd);
     // The object attached to hWnd on this thread, or null.
     static CWnd* FromHandlePermanent(HWND hWnd);
@@ -54,5 +55,6 @@ private:
         LPARAM lParam;
     };
     WNDPROC m_pfnSuper = nullptr;           // the window's procedure before subclassing
+    DWORD m_dwThreadId = 0;                 // the thread whose permanent object this is
     const CurrentMessage* m_pCurrentMsg = nullptr;  // the message being dispatched
 };
