@@ -72,20 +72,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # --- no display: a private Xvfb, one Save run played through the dialogs.
-exec {dfd}<> <(:)
-Xvfb -displayfd "$dfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 -u "$dfd" dnum
-exec {dfd}>&-
-export DISPLAY=":$dnum"
+# shellcheck source=../tests/tools/display.sh
+source "$root/tests/tools/display.sh"
+display_start_xvfb "$work/xvfb.log"
 
 # Without a window manager Wine would wait for one whenever a window is hidden:
 # let it manage none. A Wine desktop window draws the dialogs' title bars.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# Wine draws the title bar buttons with its Marlett font, which a new prefix lacks.
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
-  /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+display_register_marlett
 wine explorer /desktop=orvane,640x400 "$exe" >/dev/null 2>&1 &
 prog_pid=$!
 

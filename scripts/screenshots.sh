@@ -16,11 +16,9 @@ fi
 show=build/win/tests/app/show_dialogs.exe
 mkdir -p docs
 
-# Wine draws the title bar buttons with its Marlett font, which a new prefix
-# does not register.
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
-  /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+# shellcheck source=../tests/tools/display.sh
+source tests/tools/display.sh
+display_register_marlett
 
 # shot NAME MODE WIDTH HEIGHT
 shot() {

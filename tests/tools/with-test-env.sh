@@ -31,13 +31,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A display of its own: Xvfb picks a free number and tells it through a pipe.
-exec {dfd}<> <(:)
-Xvfb -displayfd "$dfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 -u "$dfd" dnum
-exec {dfd}>&-
-export DISPLAY=":$dnum"
+# A display of its own.
+# shellcheck source=display.sh
+source "$tools/display.sh"
+display_start_xvfb "$work/xvfb.log"
 
 mkdir -p "$WINEPREFIX"
 wineserver -p  # stays alive (persistent) until wineserver -k in cleanup
