@@ -5,6 +5,9 @@
 namespace NHash {
 namespace NCRC {
 
+constexpr int kCRC32AlgorithmId = 1;
+constexpr unsigned kCRC32DigestSize = 4;
+
 // CRC-32 of ISO-HDLC / IEEE 802.3 (reflected polynomial 0xEDB88320, preset and
 // final complement). The object holds only the finished CRC of the bytes so far.
 class CHashCRC32 : public CHashObject
@@ -13,9 +16,9 @@ public:
     CHashCRC32() { Init(); }
     ~CHashCRC32() override;
 
-    int GetAlgorithmId() const override { return 1; }
+    int GetAlgorithmId() const override { return kCRC32AlgorithmId; }
     const char16_t* GetName() const override;
-    unsigned GetDigestSize() const override { return 4; }
+    unsigned GetDigestSize() const override { return kCRC32DigestSize; }
     void Init() override;
     bool Update(const void* pData, std::uint32_t nSize) override;
     bool Final(void* pOut, std::uint32_t nOutSize, std::uint32_t nBits, std::uint32_t nBitCount) const override;

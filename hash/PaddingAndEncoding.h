@@ -5,6 +5,10 @@
 namespace NHash {
 namespace NStandart {
 
+// How MD5 and SHA-1 close a message and hand out their digest: the padding
+// byte, the length field of the last block and the digest's byte order. Each
+// is a compile-time argument of CIteratedHash.
+
 // The byte after the last whole message byte: the low nBitCount (0 to 7) bits
 // of nBits at the top, keeping their order, then a single 1 bit, then zeros.
 std::uint8_t Padding(std::uint32_t nBits, std::uint32_t nBitCount);

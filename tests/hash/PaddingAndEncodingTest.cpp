@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "HashFunctions.h"
+#include "PaddingAndEncoding.h"
 #include "HashTestUtil.h"
 
 using namespace NHash::NStandart;
 using NHashTest::Bytes;
 
-TEST(FreeFunctions, PaddingPutsTheBitsOnTopFollowedByOneBit)
+TEST(PaddingAndEncoding, PaddingPutsTheBitsOnTopFollowedByOneBit)
 {
     EXPECT_EQ(Padding(0, 0), 0x80);
     EXPECT_EQ(Padding(0xFFFFFFFF, 0), 0x80);
@@ -22,7 +22,7 @@ TEST(FreeFunctions, PaddingPutsTheBitsOnTopFollowedByOneBit)
     EXPECT_EQ(Padding(0, 7), 0x01);
 }
 
-TEST(FreeFunctions, LengthFieldsInBothByteOrders)
+TEST(PaddingAndEncoding, LengthFieldsInBothByteOrders)
 {
     const std::uint64_t v = 0x0102030405060708ull;
     Bytes le(10, 0xEE), be(10, 0xEE);
@@ -32,7 +32,7 @@ TEST(FreeFunctions, LengthFieldsInBothByteOrders)
     EXPECT_EQ(be, (Bytes{0xEE, 1, 2, 3, 4, 5, 6, 7, 8, 0xEE}));
 }
 
-TEST(FreeFunctions, DigestWordsInBothByteOrders)
+TEST(PaddingAndEncoding, DigestWordsInBothByteOrders)
 {
     const std::uint32_t state[5] = {0x01020304, 0x05060708, 0x090A0B0C, 0x0D0E0F10, 0x11121314};
     const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(state);

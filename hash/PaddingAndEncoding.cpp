@@ -1,4 +1,4 @@
-#include "HashFunctions.h"
+#include "PaddingAndEncoding.h"
 
 #include <cstring>
 
