@@ -1,98 +1,46 @@
-// CMap: a hash map from keys of an integral type to values, with a fixed number
-// of buckets (17 unless InitHashTable says otherwise) and its associations
-// allocated in blocks (10 per block unless the constructor says otherwise).
-// Blocks are kept until RemoveAll; freed associations are reused.
+// CMap: a map from keys of an integral type to values, over the standard
+// library's hash map. The bucket count it names (17 unless InitHashTable says
+// otherwise) is a hint to the container; the block size of the constructor is
+// accepted for the familiar signature: the container allocates for itself.
 #pragma once
 
 #include <windows.h>
-#include <memory>
-#include <vector>
+#include <unordered_map>
 
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 class CMap {
 public:
-    explicit CMap(int nBlockSize = 10) : m_nBlockSize(nBlockSize > 0 ? nBlockSize : 10) {}
-    ~CMap() { RemoveAll(); }
+    explicit CMap(int /*nBlockSize*/ = 10) { m_map.rehash(m_nHashTableSize); }
     CMap(const CMap&) = delete;
     CMap& operator=(const CMap&) = delete;
 
-    int GetCount() const { return m_nCount; }
-    bool IsEmpty() const { return m_nCount == 0; }
+    int GetCount() const { return static_cast<int>(m_map.size()); }
+    bool IsEmpty() const { return m_map.empty(); }
     UINT GetHashTableSize() const { return m_nHashTableSize; }
 
     // Sets the number of buckets; only while the map is empty.
     void InitHashTable(UINT nHashSize) {
-        if (m_nCount == 0 && nHashSize > 0) {
-            m_buckets.clear();
+        if (m_map.empty() && nHashSize > 0) {
             m_nHashTableSize = nHashSize;
+            m_map.rehash(nHashSize);
         }
     }
 
     BOOL Lookup(ARG_KEY key, VALUE& rValue) const {
-        if (const CAssoc* p = Find(key)) {
-            rValue = p->value;
-            return TRUE;
-        }
-        return FALSE;
+        const auto it = m_map.find(key);
+        if (it == m_map.end()) return FALSE;
+        rValue = it->second;
+        return TRUE;
     }
 
     // The value under key; a new entry with a value-initialised value when absent.
-    VALUE& operator[](ARG_KEY key) {
-        if (CAssoc* p = Find(key)) return p->value;
-        if (m_buckets.empty()) m_buckets.assign(m_nHashTableSize, nullptr);
-        CAssoc* p = NewAssoc();
-        p->key = key;
-        p->value = VALUE();
-        CAssoc*& head = m_buckets[Hash(key)];
-        p->pNext = head;
-        head = p;
-        ++m_nCount;
-        return p->value;
-    }
+    VALUE& operator[](ARG_KEY key) { return m_map[key]; }
 
-    void SetAt(ARG_KEY key, ARG_VALUE newValue) { (*this)[key] = newValue; }
+    void SetAt(ARG_KEY key, ARG_VALUE newValue) { m_map[key] = newValue; }
 
-    void RemoveAll() {
-        m_buckets.clear();
-        m_blocks.clear();
-        m_pFreeList = nullptr;
-        m_nCount = 0;
-    }
+    void RemoveAll() { m_map.clear(); }
 
 private:
-    struct CAssoc {
-        CAssoc* pNext;
-        KEY key;
-        VALUE value;
-    };
-
-    UINT Hash(ARG_KEY key) const { return static_cast<UINT>(key) % m_nHashTableSize; }
-
-    CAssoc* Find(ARG_KEY key) const {
-        if (m_buckets.empty()) return nullptr;
-        for (CAssoc* p = m_buckets[Hash(key)]; p; p = p->pNext)
-            if (p->key == key) return p;
-        return nullptr;
-    }
-
-    CAssoc* NewAssoc() {
-        if (!m_pFreeList) {
-            m_blocks.emplace_back(new CAssoc[static_cast<size_t>(m_nBlockSize)]);
-            CAssoc* pBlock = m_blocks.back().get();
-            for (int i = m_nBlockSize - 1; i >= 0; --i) {
-                pBlock[i].pNext = m_pFreeList;
-                m_pFreeList = &pBlock[i];
-            }
-        }
-        CAssoc* p = m_pFreeList;
-        m_pFreeList = p->pNext;
-        return p;
-    }
-
-    std::vector<CAssoc*> m_buckets;                  // allocated on the first insertion
-    std::vector<std::unique_ptr<CAssoc[]>> m_blocks;
-    CAssoc* m_pFreeList = nullptr;
+    std::unordered_map<KEY, VALUE> m_map;
     UINT m_nHashTableSize = 17;
-    int m_nCount = 0;
-    int m_nBlockSize;
 };

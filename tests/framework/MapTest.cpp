@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(Map, StoresLooksUpAndOverwritesAcrossManyBlocks) {
+TEST(Map, StoresLooksUpAndOverwritesManyKeys) {
     CMap<int, int, int, int> map;
     EXPECT_EQ(map.GetHashTableSize(), 17u);
     EXPECT_TRUE(map.IsEmpty());
@@ -12,7 +12,7 @@ TEST(Map, StoresLooksUpAndOverwritesAcrossManyBlocks) {
     EXPECT_FALSE(map.Lookup(5, value));
     EXPECT_EQ(value, -1);
 
-    // More keys than buckets and than one block of associations; negative keys too.
+    // More keys than buckets; negative keys too.
     for (int k = -50; k < 250; ++k) map[k] = k * 3;
     EXPECT_EQ(map.GetCount(), 300);
     for (int k = -50; k < 250; ++k) {
