@@ -30,5 +30,8 @@ __attribute__((init_priority(101))) DllSearchLimit g_dllSearchLimit;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow) {
+    // A drive without a disc answers with an error code instead of a system box
+    // that would stall a run on its worker thread.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

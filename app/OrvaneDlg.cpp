@@ -21,6 +21,8 @@ BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
     ON_BN_CLICKED(IDOK, &COrvaneDlg::OnSave)
     ON_REGISTERED_MESSAGE(g_uShellEventMsg, &COrvaneDlg::OnShellEvent)
     ON_BN_CLICKED(IDC_REFRESH, &COrvaneDlg::OnRefresh)
+    ON_WM_QUERYENDSESSION()
+    ON_REGISTERED_MESSAGE(g_uRunInProgressMsg, &COrvaneDlg::OnRunInProgress)
 END_MESSAGE_MAP()
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
@@ -118,3 +120,11 @@ void COrvaneDlg::OnCancel() {
     if (IsRunInProgress(m_hWnd)) return;
     CDialog::OnCancel();
 }
+
+// A logoff or shutdown would cut a working run off: the dialog refuses while
+// one works, and Windows shows the shutdown block reason set with the mark.
+BOOL COrvaneDlg::OnQueryEndSession() { return !IsRunInProgress(m_hWnd); }
+
+// A worker sets or clears the run mark through this message, so that the
+// system menu and the shutdown block reason change on the dialog's own thread.
+LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) { return ApplyRunInProgress(m_hWnd, wParam != 0); }

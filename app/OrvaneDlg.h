@@ -49,6 +49,8 @@ protected:
     void OnSave();
     LRESULT OnShellEvent(WPARAM wParam, LPARAM lParam);
     void OnRefresh();
+    BOOL OnQueryEndSession();
+    LRESULT OnRunInProgress(WPARAM wParam, LPARAM lParam);
     // Marks the dialog busy and starts a run's worker thread.
     void StartRun(LPTHREAD_START_ROUTINE pfnThreadProc);
 

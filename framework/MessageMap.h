@@ -98,3 +98,9 @@ protected:                                             \
     {WM_QUERYDRAGICON, 0, 0, nullptr, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
          return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(p)->OnQueryDragIcon()); \
      }},
+
+// BOOL OnQueryEndSession(): FALSE keeps the session from ending.
+#define ON_WM_QUERYENDSESSION()                                                  \
+    {WM_QUERYENDSESSION, 0, 0, nullptr, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { \
+         return static_cast<ThisClass*>(p)->OnQueryEndSession();                 \
+     }},

@@ -16,18 +16,14 @@ CDiscJob::CDiscJob()
 
 // A run always ends in Finish, which releases everything it held. Only a run cut
 // short by an exception reaches this point with something still open: the buffer
-// is freed, the unfinished image closed and deleted (pre-sized, it would pass
-// for a whole image), and the medium unlocked before the volume closes.
+// is freed, the unfinished image discarded (pre-sized, it would pass for a whole
+// image), and the medium unlocked before the volume closes.
 CDiscJob::~CDiscJob() {
     if (m_pBuffer) {
         VirtualFree(m_pBuffer, 0, MEM_RELEASE);
         m_pBuffer = nullptr;
     }
-    if (m_hImage != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_hImage);
-        m_hImage = INVALID_HANDLE_VALUE;
-        DeleteFileW(m_strImagePath);
-    }
+    if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
     if (m_hDevice != INVALID_HANDLE_VALUE) {
         LockMedium(FALSE);
         CloseHandle(m_hDevice);

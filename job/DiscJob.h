@@ -12,6 +12,8 @@ class CDiscJob {
 public:
     // Size of the transfer buffer, of every read request and the unit of the block count.
     static constexpr DWORD kBlockSize = 0x100000;
+    // Sector of an optical disc: the unit in which a failed or short read is read again.
+    static constexpr DWORD kSectorSize = 2048;
 
     CDiscJob();
     ~CDiscJob();
@@ -23,6 +25,9 @@ public:
     BOOL Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive);
 
     const CString& GetReport() const { return m_strReport; }
+    // What the result dialog shows: the report, and after it the line that
+    // says the report file could not be written, when it could not.
+    CString GetShownText() const { return m_strReport + m_strUnsaved; }
 
     // Engine steps, in the order Run calls them.
     BOOL Prepare(BOOL bSave);
@@ -30,6 +35,13 @@ public:
     BOOL CreateImage();
     BOOL CopyAndHash();
     void Finish(BOOL bFailed);
+
+    // The image is written under a temporary name beside the chosen path, marked
+    // to be deleted when its handle closes (also when the process dies).
+    // CommitImage moves it onto the chosen path; DiscardImage lets it go.
+    BOOL CommitImage();
+    void DiscardImage();
+    BOOL SetDeleteOnClose(BOOL bDelete);
 
     // Progress display on the dialog's progress bar, status line and title.
     void StartProgress(BOOL bSave);
@@ -44,6 +56,9 @@ public:
     static CString DigestToHex(const uint8_t* pBytes, size_t nCount);
     CString ReportFilePath() const;
     BOOL SaveReport();
+    // Sets the line shown after the report for a report file that was not
+    // written, with the thread's last-error code.
+    void NoteUnsavedReport(const CString& strPath);
 
     // Asks the drive to keep (TRUE) or release (FALSE) its medium; the answer is not examined.
     void LockMedium(BOOL bLock);
@@ -56,8 +71,10 @@ public:
     uint64_t m_nVolumeSize;
     wchar_t m_szDevice[8];
     CString m_strImagePath;
+    CString m_strTempPath;  // the unfinished image while a Save run writes it
     CString m_strCaption;
     CString m_strReport;
+    CString m_strUnsaved;   // shown after the report when SaveReport failed; never saved
     int m_nProgress;
     int m_nBlocks;
     UINT m_nTitleFormat;

@@ -2,6 +2,8 @@
 // objects and, in a Save run, into the image file.
 #include "DiscJob.h"
 
+#include <algorithm>
+
 #include "HashCRC32.h"
 #include "HashMD5.h"
 #include "HashSHA1.h"
@@ -42,9 +44,11 @@ BOOL CDiscJob::Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
 BOOL CDiscJob::Prepare(BOOL bSave) {
     WriteReportHeader();
 
-    // The drive path is the letter and the colon at the end of the raw volume path.
+    // The size is asked of the drive's root: "X:" alone would name the process's
+    // current folder on that drive.
+    const wchar_t szRoot[4] = {m_szDevice[4], L':', L'\\', 0};
     ULARGE_INTEGER nFree = {}, nTotal = {}, nTotalFree = {};
-    if (!GetDiskFreeSpaceExW(m_szDevice + 4, &nFree, &nTotal, &nTotalFree)) {
+    if (!GetDiskFreeSpaceExW(szRoot, &nFree, &nTotal, &nTotalFree)) {
         AppendErrorLine();
         return FALSE;
     }
@@ -80,9 +84,27 @@ BOOL CDiscJob::OpenDevice() {
 BOOL CDiscJob::CreateImage() {
     AppendFileLine();
 
+    // The image is written under a name of its own beside the chosen path, so
+    // that the path keeps what it holds until the run has succeeded and the
+    // final move is a rename on one volume. CREATE_NEW never takes the name of
+    // a file that exists; the next number is tried instead.
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    m_hImage = CreateFileW(m_strImagePath, GENERIC_WRITE, 0, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-    if (m_hImage == INVALID_HANDLE_VALUE) {
+    for (int n = 0;; ++n) {
+        if (n == 0)
+            m_strTempPath = m_strImagePath + L".partial";
+        else
+            m_strTempPath.Format(L"%s.%d.partial", m_strImagePath.GetString(), n);
+        m_hImage = CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
+                               FILE_ATTRIBUTE_ARCHIVE, nullptr);
+        if (m_hImage != INVALID_HANDLE_VALUE) break;
+        if (GetLastError() != ERROR_FILE_EXISTS || n == 99) {
+            AppendErrorLine();
+            return FALSE;
+        }
+    }
+    // Whatever ends the run before the image is complete, the process's end
+    // included, the unfinished file goes with its handle.
+    if (!SetDeleteOnClose(TRUE)) {
         AppendErrorLine();
         return FALSE;
     }
@@ -99,41 +121,83 @@ BOOL CDiscJob::CreateImage() {
     return TRUE;
 }
 
+BOOL CDiscJob::SetDeleteOnClose(BOOL bDelete) {
+    FILE_DISPOSITION_INFO info = {};
+    info.DeleteFile = bDelete ? TRUE : FALSE;
+    return SetFileInformationByHandle(m_hImage, FileDispositionInfo, &info, sizeof(info));
+}
+
 BOOL CDiscJob::CopyAndHash() {
     NHash::NCRC::CHashCRC32 crc;
     NHash::NStandart::CHashMD5a md5;
     NHash::NStandart::CHashSHA1 sha1;
 
-    LARGE_INTEGER nStart, nEnd, nFrequency;
-    QueryPerformanceCounter(&nStart);
-
-    for (;;) {
-        DWORD nRead = 0;
-        if (!ReadFile(m_hDevice, m_pBuffer, kBlockSize, &nRead, nullptr)) {
+    // Bytes of the volume go to the three hashes and, in a Save run, to the image.
+    auto take = [&](const BYTE* pBytes, DWORD n) -> BOOL {
+        crc.Update(pBytes, n);
+        md5.Update(pBytes, n);
+        sha1.Update(pBytes, n);
+        if (m_hImage == INVALID_HANDLE_VALUE) return TRUE;
+        DWORD nWritten = 0;
+        if (!WriteFile(m_hImage, pBytes, n, &nWritten, nullptr)) {
             AppendErrorLine();
             return FALSE;
         }
-        crc.Update(m_pBuffer, nRead);
-        md5.Update(m_pBuffer, nRead);
-        sha1.Update(m_pBuffer, nRead);
+        if (nWritten != n) {
+            // A write that stored less than it was given has run out of room,
+            // whatever it answered: report it as such rather than as success.
+            SetLastError(ERROR_DISK_FULL);
+            AppendErrorLine();
+            return FALSE;
+        }
+        return TRUE;
+    };
 
-        if (m_hImage != INVALID_HANDLE_VALUE) {
-            DWORD nWritten = 0;
-            if (!WriteFile(m_hImage, m_pBuffer, nRead, &nWritten, nullptr)) {
+    LARGE_INTEGER nStart, nEnd, nFrequency;
+    QueryPerformanceCounter(&nStart);
+
+    uint64_t nPos = 0;  // bytes of the volume taken before this block
+    for (;;) {
+        DWORD nRead = 0;
+        const BOOL bRead = ReadFile(m_hDevice, m_pBuffer, kBlockSize, &nRead, nullptr);
+        if (!bRead) nRead = 0;
+        if (!take(m_pBuffer, nRead)) return FALSE;
+        DWORD nBlock = nRead;
+
+        // Before the end of the file system a failed or short read is no end:
+        // the rest of the block up to that end is read again sector by sector,
+        // so that every readable byte is taken and a fault is found where it
+        // is. Past that end a failed read ends the volume like a short one (the
+        // run-out blocks that track-at-once recording leaves on a CD-R).
+        if ((!bRead || nRead < kBlockSize) && nPos + nRead < m_nVolumeSize) {
+            const uint64_t nEndOfRange = std::min<uint64_t>(nPos + kBlockSize, m_nVolumeSize);
+            LARGE_INTEGER at;
+            at.QuadPart = static_cast<LONGLONG>(nPos + nBlock);
+            if (!SetFilePointerEx(m_hDevice, at, nullptr, FILE_BEGIN)) {
                 AppendErrorLine();
                 return FALSE;
             }
-            if (nWritten != nRead) {
-                // A write that stored less than it was given has run out of room,
-                // whatever it answered: report it as such rather than as success.
-                SetLastError(ERROR_DISK_FULL);
-                AppendErrorLine();
-                return FALSE;
+            while (nPos + nBlock < nEndOfRange) {
+                DWORD nGot = 0;
+                if (!ReadFile(m_hDevice, m_pBuffer + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
+                              nullptr)) {
+                    AppendErrorLine();
+                    return FALSE;
+                }
+                if (nGot == 0) {
+                    // The volume ends before its file system does: a truncated disc.
+                    SetLastError(ERROR_HANDLE_EOF);
+                    AppendErrorLine();
+                    return FALSE;
+                }
+                if (!take(m_pBuffer + nBlock, nGot)) return FALSE;
+                nBlock += nGot;
             }
         }
 
+        nPos += nBlock;
         StepProgress();
-        if (nRead != kBlockSize) break;
+        if (nBlock != kBlockSize) break;
     }
 
     QueryPerformanceCounter(&nEnd);
@@ -148,22 +212,51 @@ BOOL CDiscJob::CopyAndHash() {
     const uint32_t nCrc = static_cast<uint32_t>(abCrc[0]) | static_cast<uint32_t>(abCrc[1]) << 8 |
                           static_cast<uint32_t>(abCrc[2]) << 16 | static_cast<uint32_t>(abCrc[3]) << 24;
 
+    // The image takes its place before the report calls the run a success.
+    if (m_hImage != INVALID_HANDLE_VALUE && !CommitImage()) return FALSE;
     AppendResultLines(dSeconds, nCrc, abMd5, abSha1);
     return TRUE;
 }
 
-void CDiscJob::Finish(BOOL bFailed) {
+// Every byte on the disk first (a delayed write failure shows here), the file
+// cut to the bytes written, kept at its close, and moved onto the chosen path,
+// which only now loses what it held. Each step's failure fails the run.
+BOOL CDiscJob::CommitImage() {
+    if (!FlushFileBuffers(m_hImage) || !SetEndOfFile(m_hImage) || !SetDeleteOnClose(FALSE) ||
+        !MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        AppendErrorLine();
+        return FALSE;
+    }
+    const BOOL bClosed = CloseHandle(m_hImage);
+    m_hImage = INVALID_HANDLE_VALUE;
+    m_strTempPath.Empty();
+    if (!bClosed) {
+        AppendErrorLine();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The unfinished image of a failed run: marked again (a failed move may have
+// cleared the mark) and closed, which deletes it. Should it be there all the
+// same, it is deleted by name, and a failure to do so is reported.
+void CDiscJob::DiscardImage() {
+    SetDeleteOnClose(TRUE);
+    CloseHandle(m_hImage);
+    m_hImage = INVALID_HANDLE_VALUE;
+    if (GetFileAttributesW(m_strTempPath) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(m_strTempPath))
+        AppendErrorLine();
+    m_strTempPath.Empty();
+}
+
+// A successful run has already moved and closed its image (CommitImage); an
+// image still open here belongs to a failed run and is discarded.
+void CDiscJob::Finish(BOOL /*bFailed*/) {
     if (m_pBuffer) {
         VirtualFree(m_pBuffer, 0, MEM_RELEASE);
         m_pBuffer = nullptr;
     }
-    if (m_hImage != INVALID_HANDLE_VALUE) {
-        // Cut the pre-sized file just behind the last byte written.
-        SetEndOfFile(m_hImage);
-        CloseHandle(m_hImage);
-        m_hImage = INVALID_HANDLE_VALUE;
-        if (bFailed) DeleteFileW(m_strImagePath);
-    }
+    if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
     if (m_hDevice != INVALID_HANDLE_VALUE) {
         LockMedium(FALSE);
         CloseHandle(m_hDevice);

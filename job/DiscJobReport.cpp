@@ -19,6 +19,29 @@ CString FormatLocal(Formatter pfn, LCID lcid, const SYSTEMTIME& st) {
     return CString(buf.data());
 }
 
+// The system's message text for an error code, without its trailing line end;
+// empty when the system has none.
+CString SystemMessage(DWORD nError) {
+    wchar_t* pszMessage = nullptr;
+    // Insertion points stay as they are: no arguments are passed, and expanding
+    // them would read arguments that do not exist.
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
+    CString strMessage(pszMessage);
+    strMessage.TrimRight(L"\r\n");
+    if (pszMessage) LocalFree(pszMessage);
+    return strMessage;
+}
+
+// Writes all of n bytes; a write that stores fewer counts as failed (no room).
+BOOL WriteAll(HANDLE hFile, const void* pBytes, DWORD n) {
+    DWORD nWritten = 0;
+    if (!WriteFile(hFile, pBytes, n, &nWritten, nullptr)) return FALSE;
+    if (nWritten == n) return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
 }  // namespace
 
 void CDiscJob::WriteReportHeader() {
@@ -58,20 +81,21 @@ void CDiscJob::AppendFileLine() {
 
 void CDiscJob::AppendErrorLine() {
     const DWORD nError = GetLastError();
-    wchar_t* pszMessage = nullptr;
-    // Insertion points stay as they are: no arguments are passed, and expanding
-    // them would read arguments that do not exist.
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
-    CString strMessage(pszMessage);
-    strMessage.TrimRight(L"\r\n");
-    m_strReport.AppendFormat(IDS_ERROR_LINE, static_cast<int>(nError), strMessage.GetString());
-    if (pszMessage) LocalFree(pszMessage);
+    m_strReport.AppendFormat(IDS_ERROR_LINE, static_cast<int>(nError), SystemMessage(nError).GetString());
+}
+
+void CDiscJob::NoteUnsavedReport(const CString& strPath) {
+    const DWORD nError = GetLastError();
+    m_strUnsaved.Format(IDS_REPORT_NOT_SAVED, strPath.GetString(), static_cast<int>(nError),
+                        SystemMessage(nError).GetString());
 }
 
 void CDiscJob::AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* pMd5, const uint8_t* pSha1) {
-    const int nMinutes = static_cast<int>(std::floor(dSeconds / 60.0));
-    const double dRest = dSeconds - 60.0 * nMinutes;
+    // Rounded to hundredths before the split, so that the seconds never read
+    // 60.00: 119.996 s are 2 minutes and 0.00 seconds.
+    const long long nHundredths = std::llround(dSeconds * 100.0);
+    const int nMinutes = static_cast<int>(nHundredths / 6000);
+    const double dRest = static_cast<double>(nHundredths % 6000) / 100.0;
     m_strReport.AppendFormat(IDS_TIME_LINE, nMinutes, dRest);
 
     const uint8_t abCrc[4] = {static_cast<uint8_t>(nCrc >> 24), static_cast<uint8_t>(nCrc >> 16),
@@ -104,25 +128,39 @@ CString CDiscJob::ReportFilePath() const {
     return CString(szModule) + L"orvane.log";
 }
 
+// Appends the report to the report file. When the file cannot be opened or the
+// report not written whole, the line shown after the report says so, and a
+// report cut short is taken out again, so that the file holds whole reports.
 BOOL CDiscJob::SaveReport() {
     const CString strPath = ReportFilePath();
     SECURITY_ATTRIBUTES sa = {};
     sa.nLength = sizeof(sa);
     sa.bInheritHandle = TRUE;
     HANDLE hFile = CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return FALSE;
+    if (hFile == INVALID_HANDLE_VALUE) {
+        NoteUnsavedReport(strPath);
+        return FALSE;
+    }
     const BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
 
-    SetFilePointer(hFile, 0, nullptr, FILE_END);
-    DWORD nWritten = 0;
-    if (!bExisted) {
-        static const BYTE kBom[2] = {0xFF, 0xFE};
-        WriteFile(hFile, kBom, sizeof(kBom), &nWritten, nullptr);
-    }
-    WriteFile(hFile, m_strReport.GetString(), static_cast<DWORD>(m_strReport.GetLength() * sizeof(wchar_t)),
-              &nWritten, nullptr);
+    LARGE_INTEGER nZero = {}, nOldEnd = {};
+    SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END);
+    static const BYTE kBom[2] = {0xFF, 0xFE};
     static const wchar_t kLineEnd[] = L"\r\n";
-    WriteFile(hFile, kLineEnd, 2 * sizeof(wchar_t), &nWritten, nullptr);
+    const BOOL bWritten =
+        (bExisted || WriteAll(hFile, kBom, sizeof(kBom))) &&
+        WriteAll(hFile, m_strReport.GetString(), static_cast<DWORD>(m_strReport.GetLength() * sizeof(wchar_t))) &&
+        WriteAll(hFile, kLineEnd, 2 * sizeof(wchar_t));
+    if (!bWritten) {
+        const DWORD nError = GetLastError();
+        SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN);
+        SetEndOfFile(hFile);
+        CloseHandle(hFile);
+        if (!bExisted) DeleteFileW(strPath);
+        SetLastError(nError);
+        NoteUnsavedReport(strPath);
+        return FALSE;
+    }
     CloseHandle(hFile);
     return TRUE;
 }

@@ -86,7 +86,7 @@ void JobWorker(HWND hDlg, BOOL bSave) {
                 pJob = new CDiscJob();
                 pJob->Run(hDlg, szPath, szRoot[0]);
                 // 7. The report, modal to the main dialog, on this thread.
-                CResultDialog dlgResult(CWnd::FromHandle(hDlg), pJob->GetReport());
+                CResultDialog dlgResult(CWnd::FromHandle(hDlg), pJob->GetShownText());
                 dlgResult.DoModal();
             } catch (...) {
                 // Nothing to report beyond what the report already says; the

@@ -15,6 +15,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     BOOL OnInitDialog() override;
+    void ShowAllLines();
 
     CString m_strText;
 };

@@ -24,6 +24,8 @@
 #define IDS_TIME_LINE           110
 #define IDS_CHECKSUM_LINES      111
 #define IDS_CAPTION_HASH        112
+#define IDS_REPORT_NOT_SAVED    113
+#define IDS_RUN_BLOCKS_SHUTDOWN 114
 
 // Controls of the main dialog
 #define IDC_DRIVES              1000

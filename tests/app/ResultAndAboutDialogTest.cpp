@@ -81,6 +81,33 @@ TEST(ResultDialog, ShowsTheReportUnchangedOneLinePerLineWithFocusOnOk) {
     EXPECT_EQ(thread.Join(), IDOK);
 }
 
+// A whole Save report and the line of an unsaved report: nine lines, more
+// than the field shows at first. The field grows until its last line is seen.
+TEST(ResultDialog, EveryLineOfALongerTextIsSeen) {
+    const std::wstring text = kReport + L"Отчёт не сохранён:\t\"C:\\Образы\\PHOTOS_2010.iso.log\", 112, Disk full.\r\n";
+    DialogThread thread([&text] {
+        CResultDialog dlg(nullptr, text.c_str());
+        return dlg.DoModal();
+    });
+    HWND hDlg = WaitForThreadWindow(thread.ThreadId(), kResultTitle);
+    ASSERT_NE(hDlg, nullptr);
+    HWND hEdit = ::GetDlgItem(hDlg, IDC_REPORT);
+    const LRESULT nLast = ::SendMessageW(hEdit, EM_LINEINDEX, 8, 0);
+    ASSERT_GT(nLast, 0);
+    RECT rcFormat = {}, rcEdit = {}, rcOk = {};
+    ::SendMessageW(hEdit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rcFormat));
+    const int yLast = static_cast<short>(HIWORD(::SendMessageW(hEdit, EM_POSFROMCHAR, nLast, 0)));
+    const int yFirst = static_cast<short>(HIWORD(::SendMessageW(hEdit, EM_POSFROMCHAR, 0, 0)));
+    EXPECT_EQ(::SendMessageW(hEdit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    EXPECT_LE(yLast + (yLast - yFirst) / 8, rcFormat.bottom) << "the last line is not seen";
+    // "OK" stays below the field.
+    ::GetWindowRect(hEdit, &rcEdit);
+    ::GetWindowRect(::GetDlgItem(hDlg, IDOK), &rcOk);
+    EXPECT_GE(rcOk.top, rcEdit.bottom);
+    ::PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(thread.Join(), IDOK);
+}
+
 TEST(ResultDialog, EmptyReportShowsAnEmptyFieldAndCancelCloses) {
     DialogThread thread([] {
         CResultDialog dlg(nullptr, L"");

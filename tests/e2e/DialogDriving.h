@@ -38,22 +38,30 @@ inline std::wstring GetItemText(HWND hDlg, int id) { return GetText(GetDlgItem(h
 inline bool IsItemEnabled(HWND hDlg, int id) { return IsWindowEnabled(GetDlgItem(hDlg, id)) != FALSE; }
 
 // orvane's main dialog, whatever its title shows: the top-level dialog with a
-// progress bar 1001 and a "Хэши" button 1004.
-inline HWND FindMainDialog() {
-    HWND hFound = nullptr;
+// progress bar 1001 and a "Хэши" button 1004; with a process id, only one of
+// that process.
+inline HWND FindMainDialog(DWORD dwProcessId = 0) {
+    struct Query {
+        DWORD dwProcessId;
+        HWND hFound;
+    } q = {dwProcessId, nullptr};
     EnumWindows(
         [](HWND h, LPARAM lp) -> BOOL {
+            Query* pq = reinterpret_cast<Query*>(lp);
             wchar_t cls[64] = {};
             GetClassNameW(h, cls, 64);
             if (lstrcmpW(cls, L"#32770") != 0 || !GetDlgItem(h, 1004)) return TRUE;
             HWND hBar = GetDlgItem(h, 1001);
             if (!hBar || !GetClassNameW(hBar, cls, 64) || lstrcmpiW(cls, PROGRESS_CLASSW) != 0)
                 return TRUE;
-            *reinterpret_cast<HWND*>(lp) = h;
+            DWORD dwPid = 0;
+            GetWindowThreadProcessId(h, &dwPid);
+            if (pq->dwProcessId && dwPid != pq->dwProcessId) return TRUE;
+            pq->hFound = h;
             return FALSE;
         },
-        reinterpret_cast<LPARAM>(&hFound));
-    return hFound;
+        reinterpret_cast<LPARAM>(&q));
+    return q.hFound;
 }
 
 // A visible dialog-class window owned by hOwner; with pszTitle, only one with

@@ -198,10 +198,22 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     EXPECT_TRUE(AllRunButtons(s.Dlg(), true));
 }
 
+// The system menu's Close, grayed (with it the caption's close button).
+bool CloseGrayed(HWND hDlg) {
+    return (GetMenuState(GetSystemMenu(hDlg, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
 TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
+    EXPECT_FALSE(CloseGrayed(s.Dlg()));
+    EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     drive::Press(s.Dlg(), 1004);
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
+
+    // A logoff or shutdown is refused, and Close is grayed.
+    EXPECT_FALSE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_FALSE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_TRUE(CloseGrayed(s.Dlg()));
 
     // Esc, "Выход" and WM_CLOSE (all the command IDCANCEL), Alt+F4 and the
     // system menu's Close (SC_CLOSE): the dialog stays.
@@ -214,7 +226,126 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     // The run finishes normally; then "Выход" closes the dialog.
     CloseResultAndWaitIdle(hResult);
     EXPECT_TRUE(IsWindow(s.Dlg()));
+    EXPECT_TRUE(drive::WaitFor([&] { return !CloseGrayed(s.Dlg()); }, kWait));
+    EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     EXPECT_TRUE(s.Close());
+}
+
+// orvane.exe itself, in a process of its own, played like a user and ended
+// from outside like a crash, Task Manager or a logoff would end it.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_exe = files::Env(L"ORVANE_EXE");
+        if (m_exe.empty()) GTEST_SKIP() << "ORVANE_EXE not set (run through ctest)";
+        m_exe = files::FromUnix(m_exe);
+    }
+    void TearDown() override {
+        if (m_pi.hProcess) {
+            TerminateProcess(m_pi.hProcess, 1);
+            WaitForSingleObject(m_pi.hProcess, kWait);
+            CloseHandle(m_pi.hProcess);
+            CloseHandle(m_pi.hThread);
+        }
+    }
+    // Starts the program and waits for its main dialog.
+    HWND Start(const std::wstring& exe) {
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring cmd = L"\"" + exe + L"\"";
+        if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
+            return nullptr;
+        HWND h = nullptr;
+        drive::WaitFor([&] { return (h = drive::FindMainDialog(m_pi.dwProcessId)) != nullptr; }, kWait);
+        return h;
+    }
+    std::wstring m_exe;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// Percentage in the title of a Save run, or -1.
+double SavePercent(HWND hDlg) {
+    const std::wstring title = drive::GetText(hDlg), prefix = L"Создание образа - ";
+    return title.rfind(prefix, 0) == 0 ? _wtof(title.c_str() + prefix.size()) : -1.0;
+}
+
+// A Save run that replaces an existing image is killed mid-copy: the image it
+// was to replace is as it was, and nothing unfinished is left in the folder.
+TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
+    const std::wstring dir = files::ScratchDir(L"killed");
+    const std::wstring image = dir + L"\\big.iso";
+    const std::string old(300000, 'o');
+    HANDLE h = CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, old.data(), static_cast<DWORD>(old.size()), &n, nullptr));
+    CloseHandle(h);
+
+    HWND hDlg = Start(m_exe);
+    ASSERT_TRUE(hDlg) << "orvane.exe showed no main dialog";
+    // Drive G, the long one (over 4 GiB): the fourth in the list.
+    HWND hList = GetDlgItem(hDlg, 1000);
+    SendMessageW(hList, CB_SETCURSEL, 3, 0);
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hList));
+    ASSERT_TRUE(drive::WaitFor([&] { return drive::IsItemEnabled(hDlg, IDOK); }, kWait));
+    drive::Press(hDlg, IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(hDlg, kWait);
+    ASSERT_TRUE(hSaveAs);
+    HWND hName = nullptr;
+    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    ASSERT_EQ(L"BIG_DISC", drive::GetText(hName));
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, image));
+    // The Save As dialog asks before replacing the file: yes.
+    HWND hAsk = drive::WaitOwnedDialog(hSaveAs, kWait);
+    ASSERT_TRUE(hAsk);
+    drive::Press(hAsk, IDYES);
+
+    ASSERT_TRUE(drive::WaitFor([&] { return SavePercent(hDlg) >= 1.0; }, kWait)) << drive::GetText(hDlg);
+    const double dAt = SavePercent(hDlg);
+    EXPECT_LT(dAt, 100.0);
+    HANDLE hKill = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_pi.dwProcessId);
+    ASSERT_TRUE(hKill);
+    EXPECT_TRUE(TerminateProcess(hKill, 1));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hKill, kWait));
+    CloseHandle(hKill);
+
+    EXPECT_TRUE(drive::WaitFor([&] { return files::FileCount(dir) == 1; }, kWait))
+        << files::FileCount(dir) << " files after the kill at " << dAt << " %";
+    std::string now;
+    ASSERT_TRUE(files::ReadAll(image, now));
+    EXPECT_TRUE(now == old) << "the old image was changed: " << now.size() << " bytes";
+}
+
+// The program kept in a folder its user may not write to (a read-only bind
+// mount): a Hashes run shows its report as usual, and then the line that says
+// the report file was not saved, where and why.
+TEST_F(ProgramTest, UnsavedReportIsShown) {
+    const std::wstring rw = files::Env(L"ORVANE_DRIVES_BIN"), ro = files::Env(L"ORVANE_DRIVES_BIN_RO");
+    if (rw.empty() || ro.empty()) GTEST_SKIP() << "no read-only program folder";
+    ASSERT_TRUE(CopyFileW(m_exe.c_str(), (files::FromUnix(rw) + L"\\orvane.exe").c_str(), FALSE));
+    const std::wstring exe = files::FromUnix(ro) + L"\\orvane.exe";
+    HWND hDlg = Start(exe);
+    ASSERT_TRUE(hDlg) << "orvane.exe showed no main dialog";
+    ASSERT_TRUE(drive::WaitFor([&] { return drive::IsItemEnabled(hDlg, 1004); }, kWait));
+    drive::Press(hDlg, 1004);
+    HWND hResult = drive::WaitResultDialog(hDlg, kWait);
+    ASSERT_TRUE(hResult);
+    const std::wstring text = drive::ResultText(hResult);
+
+    const files::Expect e = files::ExpectFor(L'D');
+    EXPECT_EQ(e.sha1, Line(text, L"SHA-1:"));
+    const std::wstring last = L"\r\nОтчёт не сохранён:\t\"" + files::FromUnix(ro) + L"\\orvane.log\", ";
+    const size_t at = text.find(last);
+    ASSERT_NE(std::wstring::npos, at) << std::string(text.begin(), text.end());
+    // The report's own seven lines come first, the extra line is the last one.
+    EXPECT_EQ(7u, files::CountOf(text.substr(0, at + 2), L"\r\n"));
+    EXPECT_NE(0, _wtoi(text.c_str() + at + last.size()));
+    EXPECT_EQ(text.size() - 2, text.find(L"\r\n", at + last.size()));
+    EXPECT_FALSE(files::Exists(files::FromUnix(rw) + L"\\orvane.log"));
+
+    drive::Press(hResult, IDOK);
+    ASSERT_TRUE(drive::WaitFor([&] { return drive::IsItemEnabled(hDlg, IDCANCEL); }, kWait));
+    drive::Press(hDlg, IDCANCEL);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_pi.hProcess, kWait));
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ TEST(Progress, BlockCountRoundsUpPartialBlocks) {
     EXPECT_EQ(blocks, 1);
     Display(5 * 1048576 + 1, 0, nullptr, &blocks);
     EXPECT_EQ(blocks, 6);
+    Display(5 * 1048576 + 65536, 0, nullptr, &blocks);
+    EXPECT_EQ(blocks, 6);
     Display(5ull * 1073741824, 0, nullptr, &blocks);
     EXPECT_EQ(blocks, 5120);
 }

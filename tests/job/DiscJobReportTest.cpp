@@ -60,6 +60,19 @@ TEST(ReportLines, TimeAndChecksums) {
     const auto lines = SplitLines(std::wstring(shortRun.GetReport()));
     EXPECT_EQ(lines[0], L"Время:\t0 мин. 0.00 сек.");
     EXPECT_EQ(lines[1], L"CRC-32:\t00000000");
+
+    // Minutes are whole ones, cut, not rounded; the seconds are rounded to
+    // hundredths before the split and never read 60.00.
+    const struct { double seconds; const wchar_t* line; } times[] = {
+        {278.25, L"Время:\t4 мин. 38.25 сек."},
+        {119.996, L"Время:\t2 мин. 0.00 сек."},
+        {59.995, L"Время:\t1 мин. 0.00 сек."},
+        {59.994, L"Время:\t0 мин. 59.99 сек."}};
+    for (const auto& t : times) {
+        CDiscJob timed;
+        timed.AppendResultLines(t.seconds, 0, md5, sha1);
+        EXPECT_EQ(SplitLines(std::wstring(timed.GetReport()))[0], t.line);
+    }
 }
 
 TEST(ReportLines, ErrorLineHasCodeAndTrimmedSystemText) {
@@ -175,6 +188,32 @@ TEST(ReportFile, UnopenableFileIsNotWritten) {
     CloseHandle(h);
     EXPECT_TRUE(ReadBytes(image + L".log").empty());
     EXPECT_EQ(std::wstring(job.GetReport()), L"A\r\n");
+    // What is shown says so, with the file and the system's reason (32: in use).
+    SetLastError(ERROR_SHARING_VIOLATION);
+    CDiscJob expected;
+    expected.AppendErrorLine();
+    const std::wstring reason = std::wstring(expected.GetReport()).substr(std::wstring(L"Ошибка:\t").size());
+    EXPECT_EQ(std::wstring(job.GetShownText()),
+              L"A\r\nОтчёт не сохранён:\t\"" + image + L".log\", " + reason);
+}
+
+// A report file on a full target: the write that falls short fails the save,
+// and the file is left as it was.
+TEST(ReportFile, ShortWriteIsNotSaved) {
+    const std::wstring dir = EnvDir("ORVANE_DRIVES_SMALL");
+    if (dir.empty()) GTEST_SKIP() << "no small target (run under tests/tools/with-test-env.sh)";
+    const std::wstring filler = dir + L"\\filler", image = dir + L"\\full.iso";
+    WriteBytes(filler, std::vector<uint8_t>(2 * 1048576));
+    WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0});
+    CDiscJob job;
+    job.m_strImagePath = image.c_str();
+    job.m_strReport = std::wstring(64 * 1024, L'B').c_str();
+    EXPECT_FALSE(job.SaveReport());
+    EXPECT_TRUE(ReadBytes(image + L".log") == (std::vector<uint8_t>{0xFF, 0xFE, 'A', 0}));
+    EXPECT_EQ(std::wstring(job.GetShownText()).find(L"Отчёт не сохранён:\t\"" + image + L".log\", 112, "),
+              64u * 1024);
+    DeleteFileW(filler.c_str());
+    DeleteFileW((image + L".log").c_str());
 }
 
 TEST(JobRecord, StartsEmpty) {

@@ -76,6 +76,12 @@ protected:
         EXPECT_EQ(r.lines[1], L"Диск:\t\"" + disc + L"\"");
     }
 
+    // The folder holds exactly these files: nothing unfinished is left behind.
+    static void ExpectFolderHolds(const std::wstring& dir, std::vector<std::wstring> names) {
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(FolderFiles(dir), names);
+    }
+
     static void ExpectErrorLast(const RunResult& r, size_t count) {
         ASSERT_EQ(r.lines.size(), count) << r.report;
         const std::wstring& err = r.lines.back();
@@ -107,10 +113,15 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n");
 
     // A second Save to the same path replaces the image and appends its report.
+    // A file that bears the name of an unfinished image is not touched.
+    const std::vector<uint8_t> other = {'k', 'e', 'e', 'p'};
+    WriteBytes(image + L".partial", other);
     RunResult again = Run(L'D', image.c_str());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n" + again.report + L"\r\n");
-    EXPECT_EQ(ReadBytes(image).size(), e.size);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D')));
+    EXPECT_TRUE(ReadBytes(image + L".partial") == other);
+    ExpectFolderHolds(dir, {L"Образ диска D.iso", L"Образ диска D.iso.log", L"Образ диска D.iso.partial"});
 
     // Hashes runs: same checksums, no file line, the report beside the program.
     const std::wstring log = ProgramLog();
@@ -140,7 +151,10 @@ TEST_F(DiscRun, DiscWithoutLabelIsNamedByItsRoot) {
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'E')));
 }
 
-TEST_F(DiscRun, ExactMultipleOfOneMebibyte) {
+// F's file system is an exact number of mebibytes, and the two sectors after
+// it cannot be read (track-at-once run-out): the read past the file system
+// fails, which ends the volume, and the run succeeds with the whole file system.
+TEST_F(DiscRun, RunOutPastTheFileSystemEndsTheVolume) {
     const std::wstring image = ScratchDir(L"exact") + L"\\f.iso";
     const Expectation e = Expect(L'F');
     ASSERT_EQ(e.size % 1048576, 0u);
@@ -154,16 +168,22 @@ TEST_F(DiscRun, ExactMultipleOfOneMebibyte) {
     EXPECT_EQ(r.pos, r.max);
 }
 
-// The drive reports more than the volume yields: the image is cut to what was read.
-TEST_F(DiscRun, ShortVolumeIsCutToWhatWasRead) {
-    const std::wstring image = ScratchDir(L"short") + L"\\h.iso";
+// The file system is larger than the volume (a truncated disc): the volume
+// ends before its file system does, which is error 38, and no image is kept.
+TEST_F(DiscRun, TruncatedVolumeFailsWithEndOfFile) {
+    const std::wstring dir = ScratchDir(L"short");
+    const std::wstring image = dir + L"\\h.iso";
     const Expectation e = Expect(L'H');
-    const uint64_t reported = e.size + 2 * 1048576 + 12288;
     RunResult r = Run(L'H', image.c_str());
-    EXPECT_TRUE(r.ok) << r.report;
-    ExpectSuccessLines(r.lines, e, GroupDigits(reported), image);
-    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'H')));
-    EXPECT_LT(r.pos, r.max);
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_EQ(r.lines[2], L"Размер:\t" + GroupDigits(e.size + 2 * 1048576 + 12288) + L" байт");
+    EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t38, ", 0), 0u) << r.lines[4];
+    ExpectFolderHolds(dir, {L"h.iso.log"});
+
+    RunResult hashes = Run(L'H', nullptr);
+    ExpectErrorLast(hashes, 4);
+    EXPECT_EQ(hashes.lines[3].rfind(L"Ошибка:\t38, ", 0), 0u) << hashes.lines[3];
 }
 
 TEST_F(DiscRun, VolumeOverFourGibibytes) {
@@ -255,27 +275,38 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
 // The image is pre-sized sparsely, so the room runs out during the copy. On this
 // target a write that only partly fits answers success with the bytes it stored
 // (Wine here: 8 KiB of 1 MiB), and the run must report that as a full disk.
+// For H the write that does not fit is that of the last block.
 TEST_F(DiscRun, TargetWithoutRoom) {
-    const std::wstring image = EnvDir("ORVANE_DRIVES_SMALL") + L"\\d.iso";
-    RunResult r = Run(L'D', image.c_str());
-    EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
-    EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t112, ", 0), 0u) << r.lines[4];
-    EXPECT_FALSE(FileExists(image));
-    ExpectSaved(image + L".log", r.report);
-    DeleteFileW((image + L".log").c_str());
+    const std::wstring dir = EnvDir("ORVANE_DRIVES_SMALL");
+    for (wchar_t letter : {L'D', L'H'}) {
+        const std::wstring image = dir + L"\\" + letter + L".iso";
+        RunResult r = Run(letter, image.c_str());
+        EXPECT_FALSE(r.ok);
+        ExpectErrorLast(r, 5);
+        EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t112, ", 0), 0u) << r.lines[4];
+        ExpectSaved(image + L".log", r.report);
+        ExpectFolderHolds(dir, {std::wstring(1, letter) + L".iso.log"});
+        DeleteFileW((image + L".log").c_str());
+    }
 }
 
-TEST_F(DiscRun, ReadErrorInTheMiddle) {
-    const std::wstring image = ScratchDir(L"readerror") + L"\\i.iso";
+// Unreadable sectors 12 KiB before the end of the file system, in a block whose
+// first part reads well: the short read there is no end of the volume. The run
+// fails, and the image it was to replace is kept as it was.
+TEST_F(DiscRun, ReadErrorJustBeforeTheEndKeepsTheOldImage) {
+    const std::wstring dir = ScratchDir(L"readerror");
+    const std::wstring image = dir + L"\\i.iso";
+    const std::vector<uint8_t> old = ReadBytes(IsoPath(L'D'));
+    WriteBytes(image, old);
     RunResult r = Run(L'I', image.c_str());
     EXPECT_FALSE(r.ok);
     ExpectErrorLast(r, 5);
     EXPECT_EQ(r.lines[3], L"Файл:\t\"" + image + L"\"");
-    EXPECT_FALSE(FileExists(image));
+    EXPECT_TRUE(ReadBytes(image) == old) << "the old image was touched";
     ExpectSaved(image + L".log", r.report);
-    // The three blocks before the bad region were read and shown.
-    EXPECT_EQ(r.pos, 3);
+    ExpectFolderHolds(dir, {L"i.iso", L"i.iso.log"});
+    // Every block before the last was read and shown.
+    EXPECT_EQ(r.pos, r.max - 1);
 
     RunResult hashes = Run(L'I', nullptr);
     EXPECT_FALSE(hashes.ok);
@@ -295,6 +326,30 @@ TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
     EXPECT_TRUE(ReadBytes(image + L".log").empty());
 }
 
+// The image cannot take the chosen path (a folder of that name stands there):
+// the run fails at the last step, and the folder and nothing else is left.
+TEST_F(DiscRun, ImageThatCannotTakeItsPlace) {
+    const std::wstring dir = ScratchDir(L"noplace");
+    const std::wstring image = dir + L"\\e.iso";
+    ASSERT_TRUE(CreateDirectoryW(image.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    RunResult r = Run(L'E', image.c_str());
+    EXPECT_FALSE(r.ok);
+    ExpectErrorLast(r, 5);
+    EXPECT_EQ(r.pos, r.max);
+    EXPECT_NE(GetFileAttributesW(image.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    ExpectFolderHolds(dir, {L"e.iso.log"});
+}
+
+// The size is asked of the drive's root, whatever the process's current
+// folder on that drive is.
+TEST_F(DiscRun, SizeIsAskedOfTheDrivesRoot) {
+    SetEnvironmentVariableW(L"=E:", L"E:\\no such folder");
+    RunResult r = Run(L'E', nullptr);
+    SetEnvironmentVariableW(L"=E:", nullptr);
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, Expect(L'E'), GroupDigits(Expect(L'E').size), L"");
+}
+
 // A run cut short after its preparation: the record's destructor lets go of
 // the volume, the image and the buffer.
 TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
@@ -311,13 +366,19 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
         ASSERT_NE(job.m_hDevice, INVALID_HANDLE_VALUE);
         ASSERT_NE(job.m_hImage, INVALID_HANDLE_VALUE);
         ASSERT_NE(job.m_pBuffer, nullptr);
+        // The image has the volume's length before the first read, under a
+        // name of its own: the chosen path is not there yet.
+        LARGE_INTEGER size = {};
+        EXPECT_TRUE(GetFileSizeEx(job.m_hImage, &size));
+        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.m_nVolumeSize);
+        EXPECT_EQ(FolderFiles(ScratchDir(L"cut")), std::vector<std::wstring>{L"d.iso.partial"});
     }
     if (before >= 0) {
         EXPECT_EQ(HandleCount(), before);
     }
     // The unfinished image is gone, as after any failed Save run, and nobody
     // holds the volume: it opens without sharing.
-    EXPECT_FALSE(FileExists(image));
+    EXPECT_TRUE(FolderFiles(ScratchDir(L"cut")).empty());
     HANDLE h = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);

@@ -46,6 +46,9 @@ std::wstring ScratchDir(const wchar_t* name);
 
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// Names of the files in a folder, sorted.
+std::vector<std::wstring> FolderFiles(const std::wstring& dir);
 // A file's contents as UTF-16 code units (bytes taken in pairs, little-endian).
 std::wstring ReadUtf16(const std::wstring& path);
 // The report's lines, without their CR LF. An unterminated last piece is kept.

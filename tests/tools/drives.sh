@@ -7,13 +7,21 @@
 # removes every loop device, mount and FUSE process that drives_setup made, and
 # nothing else. All state lives under $ORVANE_TEST_WORK/drives.
 #
+# Every disc's size is a multiple of 4 KiB: the size a drive reports is its
+# root tmpfs's, which Wine rounds up to 4 KiB, and a disc that yields less than
+# its reported size is a truncated one.
+#
 # Drives (letter: what it is):
 #   D: labelled disc "ORVANE_DISC", 5 MiB and a bit (size a multiple of 4 KiB, not of 1 MiB)
 #   E: disc without a label (about 2 MiB)
-#   F: disc whose size is an exact multiple of 1 MiB (4 MiB)
+#   F: disc whose size is an exact multiple of 1 MiB (4 MiB), and past it two
+#      unreadable sectors (EIO, FUSE below the loop device): the run-out blocks
+#      that track-at-once recording leaves at the end of a CD-R
 #   G: disc over 4 GiB (sparse image: 4 GiB + 1 MiB + 12 KiB)
-#   H: short volume: reports 2 MiB + 12 KiB more than the disc yields
-#   I: read error: the volume fails with EIO from 3 MiB on (FUSE below the loop device)
+#   H: truncated volume: reports 2 MiB + 12 KiB more than the disc yields
+#   I: read error just before the end: the volume fails with EIO from 12 KiB
+#      before its end on (FUSE below the loop device), in a block whose first
+#      part reads well
 #   J: size 0: the root is a ramfs, whose total size is 0
 #   K: volume that cannot be opened: the size is known, the volume device has no driver
 #   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
@@ -28,6 +36,9 @@
 #   ORVANE_DRIVES_ISO     directory with the image files themselves (d.iso ...)
 #   ORVANE_DRIVES_SMALL   Unix path of a 2 MiB + 8 KiB tmpfs (a target without room)
 #   ORVANE_DRIVES_RO      Unix path of a read-only tmpfs (a target where nothing can be created)
+#   ORVANE_DRIVES_BIN     Unix path of a writable folder, and ORVANE_DRIVES_BIN_RO the same
+#                         folder seen through a read-only bind mount (a program kept
+#                         in a folder its user may not write to)
 #   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKL"
 # Wine maps / to Z:, so a Unix path /a/b is Z:\a\b for the program.
 
@@ -129,6 +140,23 @@ _drives_disc() {
   _drives_link "$letter" "$_drives_dev" "$_drives_dir/root/$letter"
 }
 
+# A faultfs mount at fuse-LETTER serving SOURCE with EIO from OFFSET on; the
+# drive's volume is a loop device over the file it serves, its root a tmpfs of
+# ROOTSIZE bytes.
+_drives_faultfs() {
+  local letter=$1 source=$2 offset=$3 rootsize=$4 dir=$_drives_dir/fuse-$1 t
+  mkdir -p "$dir"
+  "$_drives_dir/bin/faultfs" "$source" "$offset" "$dir" >"$_drives_dir/faultfs-$letter.log" 2>&1 &
+  _drives_fuse_pids+=("$!")
+  for t in $(seq 50); do
+    [ -f "$dir/volume" ] && break
+    sleep 0.1
+  done
+  [ -f "$dir/volume" ] || { _drives_log "faultfs for $letter did not start"; return 1; }
+  _drives_mounts+=("$dir")
+  _drives_disc "$letter" "$dir/volume" "$rootsize"
+}
+
 # Writes the drive types to the registry; the mount manager reads drives when
 # the wineserver starts, so the caller restarts it after this.
 _drives_register() {
@@ -163,10 +191,14 @@ drives_setup() {
   _drives_pad "$iso/e.iso" "$(_drives_round4k "$(stat -c %s "$iso/e.iso")")"
   _drives_disc e "$iso/e.iso" "$(stat -c %s "$iso/e.iso")" || return 1
 
-  # F: exactly 4 MiB.
+  gcc -O2 -o "$_drives_dir/bin/faultfs" "$tools/faultfs.c" $(pkg-config --cflags --libs fuse3) || return 1
+
+  # F: exactly 4 MiB of file system, then two unreadable sectors.
   _drives_iso "$iso/f.iso" EXACT_4MIB 3000000 || return 1
   _drives_pad "$iso/f.iso" $((4 * 1048576))
-  _drives_disc f "$iso/f.iso" $((4 * 1048576)) || return 1
+  cp "$iso/f.iso" "$_drives_dir/f-runout.img"
+  _drives_pad "$_drives_dir/f-runout.img" $((4 * 1048576 + 4096))
+  _drives_faultfs f "$_drives_dir/f-runout.img" $((4 * 1048576)) $((4 * 1048576)) || return 1
 
   # G: over 4 GiB, sparse: a small disc followed by zeros.
   _drives_iso "$iso/g.iso" BIG_DISC 1000000 || return 1
@@ -178,22 +210,13 @@ drives_setup() {
   _drives_pad "$iso/h.iso" "$(_drives_round4k "$(stat -c %s "$iso/h.iso")")"
   _drives_disc h "$iso/h.iso" $(( $(stat -c %s "$iso/h.iso") + 2 * 1048576 + 12288 )) || return 1
 
-  # I: unreadable from 3 MiB on. The loop device is made over the FUSE file.
+  # I: unreadable from 12 KiB before the end on (about 4.8 MiB: the last block
+  # reads well up to there).
   _drives_iso "$iso/i.iso" BAD_SECTORS 2000000 3000000 || return 1
   _drives_pad "$iso/i.iso" "$(_drives_round4k "$(stat -c %s "$iso/i.iso")")"
-  gcc -O2 -o "$_drives_dir/bin/faultfs" "$tools/faultfs.c" $(pkg-config --cflags --libs fuse3) || return 1
-  mkdir -p "$_drives_dir/fuse-i"
-  "$_drives_dir/bin/faultfs" "$iso/i.iso" $((3 * 1048576)) "$_drives_dir/fuse-i" \
-    >"$_drives_dir/faultfs.log" 2>&1 &
-  _drives_fuse_pids+=("$!")
-  local t
-  for t in $(seq 50); do
-    [ -f "$_drives_dir/fuse-i/volume" ] && break
-    sleep 0.1
-  done
-  [ -f "$_drives_dir/fuse-i/volume" ] || { _drives_log "faultfs did not start"; return 1; }
-  _drives_mounts+=("$_drives_dir/fuse-i")
-  _drives_disc i "$_drives_dir/fuse-i/volume" "$(stat -c %s "$iso/i.iso")" || return 1
+  local isize
+  isize=$(stat -c %s "$iso/i.iso")
+  _drives_faultfs i "$iso/i.iso" $((isize - 12288)) "$isize" || return 1
 
   # J: total size 0 (ramfs reports no blocks); a real disc behind it all the same.
   _drives_loop "$iso/e.iso" || return 1
@@ -213,6 +236,12 @@ drives_setup() {
   # Targets for images: one without room, one where nothing can be created.
   _drives_mount tmpfs "$_drives_dir/small" "size=$((2 * 1048576 + 8192)),mode=0777" || return 1
   _drives_mount tmpfs "$_drives_dir/ro" "size=1048576,mode=0755,ro" || return 1
+  # A folder for a program, and the same folder read-only (bind mount).
+  mkdir -p "$_drives_dir/bin-rw" "$_drives_dir/bin-ro"
+  chmod 0777 "$_drives_dir/bin-rw"
+  mount --bind "$_drives_dir/bin-rw" "$_drives_dir/bin-ro" || return 1
+  _drives_mounts+=("$_drives_dir/bin-ro")
+  mount -o remount,bind,ro "$_drives_dir/bin-ro" || return 1
 
   local l
   for l in d e f h i; do
@@ -221,8 +250,8 @@ drives_setup() {
   # G's 4 GiB take rhash a while: its expectation is computed in the background,
   # and a test waits for g.txt to appear.
   _drives_expect_bg g "$iso/g.iso"
-  # H yields only its image, I nothing past its bad region: their expectations
-  # are of the image (I's is not a success anyway).
+  # F yields its image and then fails, H yields only its image, I nothing past
+  # its bad region: their expectations are of the image (H's and I's runs fail).
 
   _drives_register || return 1
 
@@ -230,6 +259,8 @@ drives_setup() {
   export ORVANE_DRIVES_ISO=$iso
   export ORVANE_DRIVES_SMALL=$_drives_dir/small
   export ORVANE_DRIVES_RO=$_drives_dir/ro
+  export ORVANE_DRIVES_BIN=$_drives_dir/bin-rw
+  export ORVANE_DRIVES_BIN_RO=$_drives_dir/bin-ro
   export ORVANE_DRIVES_LETTERS=DEFGHIJKL
 }
 
@@ -258,7 +289,7 @@ drives_teardown() {
     dir=${_drives_mounts[i]}
     for t in 1 2 3 4 5 6 7 8 9 10; do
       mountpoint -q "$dir" || break
-      if [ "$dir" = "$_drives_dir/fuse-i" ]; then
+      if [[ "$dir" == "$_drives_dir"/fuse-* ]]; then
         fusermount3 -u "$dir" 2>/dev/null && break
       else
         umount "$dir" 2>/dev/null && break
