@@ -15,10 +15,11 @@ CDiscJob::CDiscJob()
       m_nTitleFormat(0) {}
 
 // A run always ends in Finish, which releases everything it held. Only a run cut
-// short by an exception reaches this point with something still open: the buffer
-// is freed, the unfinished image discarded (pre-sized, it would pass for a whole
-// image), and the medium unlocked before the volume closes.
-CDiscJob::~CDiscJob() {
+// short by an exception reaches this point with something still open.
+CDiscJob::~CDiscJob() { Release(); }
+
+// The medium is unlocked before the volume closes: the lock belongs to the handle.
+void CDiscJob::Release() {
     if (m_pBuffer) {
         VirtualFree(m_pBuffer, 0, MEM_RELEASE);
         m_pBuffer = nullptr;
@@ -29,6 +30,14 @@ CDiscJob::~CDiscJob() {
         CloseHandle(m_hDevice);
         m_hDevice = INVALID_HANDLE_VALUE;
     }
+}
+
+SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {
+    SECURITY_ATTRIBUTES sa = {};
+    sa.nLength = sizeof(sa);
+    sa.lpSecurityDescriptor = nullptr;
+    sa.bInheritHandle = TRUE;
+    return sa;
 }
 
 void CDiscJob::LockMedium(BOOL bLock) {

@@ -35,6 +35,12 @@ public:
     BOOL CreateImage();
     BOOL CopyAndHash();
     void Finish(BOOL bFailed);
+    // Frees the buffer, discards an unfinished image and unlocks and closes the
+    // volume, whichever of them the run still holds; Finish and the destructor.
+    void Release();
+    // Handles of a run (volume, image, report file) are inheritable and carry no
+    // security descriptor of their own.
+    static SECURITY_ATTRIBUTES InheritableAttributes();
 
     // The image is written under a temporary name beside the chosen path, marked
     // to be deleted when its handle closes (also when the process dies).

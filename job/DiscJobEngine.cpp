@@ -7,24 +7,11 @@
 #include "HashCRC32.h"
 #include "HashMD5.h"
 #include "HashSHA1.h"
-
-namespace {
-
-// Handles of a run (volume, image, report file) are inheritable and carry no
-// security descriptor of their own.
-SECURITY_ATTRIBUTES InheritableAttributes() {
-    SECURITY_ATTRIBUTES sa = {};
-    sa.nLength = sizeof(sa);
-    sa.lpSecurityDescriptor = nullptr;
-    sa.bInheritHandle = TRUE;
-    return sa;
-}
-
-}  // namespace
+#include "resource.h"
 
 BOOL CDiscJob::Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
     m_hDlg = hDlg;
-    m_hProgress = GetDlgItem(hDlg, 1001);
+    m_hProgress = GetDlgItem(hDlg, IDC_PROGRESS);
     wsprintfW(m_szDevice, L"\\\\.\\%c:", chDrive);
 
     BOOL bSave = FALSE;
@@ -252,15 +239,6 @@ void CDiscJob::DiscardImage() {
 // A successful run has already moved and closed its image (CommitImage); an
 // image still open here belongs to a failed run and is discarded.
 void CDiscJob::Finish(BOOL /*bFailed*/) {
-    if (m_pBuffer) {
-        VirtualFree(m_pBuffer, 0, MEM_RELEASE);
-        m_pBuffer = nullptr;
-    }
-    if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
-    if (m_hDevice != INVALID_HANDLE_VALUE) {
-        LockMedium(FALSE);
-        CloseHandle(m_hDevice);
-        m_hDevice = INVALID_HANDLE_VALUE;
-    }
+    Release();
     SaveReport();
 }

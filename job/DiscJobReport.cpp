@@ -133,9 +133,7 @@ CString CDiscJob::ReportFilePath() const {
 // report cut short is taken out again, so that the file holds whole reports.
 BOOL CDiscJob::SaveReport() {
     const CString strPath = ReportFilePath();
-    SECURITY_ATTRIBUTES sa = {};
-    sa.nLength = sizeof(sa);
-    sa.bInheritHandle = TRUE;
+    SECURITY_ATTRIBUTES sa = InheritableAttributes();
     HANDLE hFile = CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         NoteUnsavedReport(strPath);
