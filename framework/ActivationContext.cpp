@@ -6,8 +6,8 @@ namespace {
 // Created once from manifest resource 1 of the resource module, kept for the process.
 HANDLE ModuleActivationContext() {
     static const HANDLE s_hActCtx = [] {
-        HMODULE hModule = AfxFindResourceHandle(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-        if (!::FindResourceW(hModule, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)))
+        HMODULE hModule = AfxFindResourceHandle(MAKEINTRESOURCEW(1), RT_MANIFEST);
+        if (!::FindResourceW(hModule, MAKEINTRESOURCEW(1), RT_MANIFEST))
             return INVALID_HANDLE_VALUE;
         wchar_t szPath[MAX_PATH] = {};
         ::GetModuleFileNameW(hModule, szPath, MAX_PATH);

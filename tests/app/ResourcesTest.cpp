@@ -306,7 +306,7 @@ TEST(ProgramResources, IconHas48And32And16PixelImagesOf24Bits) {
 }
 
 TEST(ProgramResources, ManifestAsksForInvokerLevelAndCommonControls6) {
-    const std::vector<BYTE> bytes = ResourceBytes(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    const std::vector<BYTE> bytes = ResourceBytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(bytes.empty());
     const std::string manifest(bytes.begin(), bytes.end());
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
