@@ -73,8 +73,8 @@ xorriso -as mkisofs -quiet -V "$label" -o "$work/sample.iso" "$work/content" 2>/
 fs_size=$(stat -c %s "$work/sample.iso")
 size=$(( (fs_size + 4095) / 4096 * 4096 ))
 truncate -s "$size" "$work/sample.iso"
-say "made the sample disc \"$label\": an ISO 9660 image of three files, $fs_size bytes," \
-    "padded with zeros to $size bytes"
+say "made the sample disc \"$label\": an ISO 9660 image of three files, $fs_size bytes"
+say "padded it with zeros to $size bytes: Wine gives a drive's size in whole 4 KiB pages"
 
 # --- a private Wine prefix with the sample disc as optical drive D:
 wineboot -i >/dev/null 2>&1
@@ -114,8 +114,8 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 display_register_marlett
 wine explorer /desktop=orvane,640x400 "$exe" >/dev/null 2>&1 &
 prog_pid=$!
-say "no display: orvane.exe runs on a private Xvfb display ($DISPLAY), and a driver" \
-    "plays one Save run of the disc through its windows, as a user would"
+say "no display: orvane.exe runs on a private Xvfb display ($DISPLAY)"
+say "a driver plays one Save run of the disc through the program's windows, as a user would"
 
 steps=$work/steps.txt
 # The driver works on the same Wine desktop as the program (windows of another
@@ -143,9 +143,14 @@ if cmp -s "$work/sample.iso" "$image"; then
 else
   say "the image differs from the sample disc" >&2
 fi
-say "the sample disc's checksums by rhash:" \
-    "$(rhash --printf 'CRC-32 %C  MD5 %M  SHA-1 %H' "$work/sample.iso")"
-
+# The report's checksums against rhash's of the disc.
+read -r crc md5 sha1 < <(rhash --printf '%C %M %H\n' "$work/sample.iso")
+report_sums=$(awk -F'\t' '$1 == "CRC-32:" || $1 == "MD5:" || $1 == "SHA-1:" { printf "%s ", $2 }' "$steps")
+if [ "$report_sums" = "$crc $md5 $sha1 " ]; then
+  say "the report's CRC-32, MD5 and SHA-1 equal those rhash computes of the sample disc"
+else
+  say "the report's checksums differ from rhash's of the sample disc: $crc $md5 $sha1" >&2
+fi
 if wine explorer /desktop=orvane,640x400 "$driver" close >/dev/null 2>&1; then
   say "pressed OK in the result dialog, then \"Выход\" (Exit): the program ends"
 fi
