@@ -12,4 +12,4 @@ ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build build/win -j "$jobs"
-tests/tools/with-test-env.sh ctest --test-dir build/win --output-on-failure --timeout 900 --repeat after-timeout:3
+tests/tools/with-test-env.sh ctest --test-dir build/win --output-on-failure --timeout 900

@@ -30,8 +30,9 @@ std::vector<BYTE> ResourceBytes(LPCWSTR type, LPCWSTR name) {
 class TemplateReader {
 public:
     explicit TemplateReader(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
-    WORD Word() { WORD w; Read(&w, 2); return w; }
-    DWORD Dword() { DWORD d; Read(&d, 4); return d; }
+    // Past the end (a failed check in Read) these read 0, which also ends String().
+    WORD Word() { WORD w = 0; Read(&w, 2); return w; }
+    DWORD Dword() { DWORD d = 0; Read(&d, 4); return d; }
     short Short() { return static_cast<short>(Word()); }
     BYTE Byte() { return m_bytes.at(m_pos++); }
     std::wstring String() {

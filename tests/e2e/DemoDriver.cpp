@@ -3,9 +3,9 @@
 //
 //   orvane-driver save PATH OUT  waits for the main dialog, presses "Сохранить",
 //                             types PATH into the Save As dialog, confirms, waits
-//                             for the result dialog and writes its report (UTF-8)
-//                             to the file OUT, after a line with the name the
-//                             Save As dialog proposed.
+//                             for the result dialog and writes to the file OUT
+//                             (UTF-8) one line for each step it took, in plain
+//                             words, then an empty line and the report shown.
 //   orvane-driver close       closes the result dialog, waits until the main
 //                             dialog is idle again and presses "Выход".
 // Exit code 0 on success, 1 when a step did not happen in time.
@@ -52,14 +52,17 @@ int Save(const std::wstring& path, std::wstring& text) {
 
     HWND hSaveAs = drive::WaitSaveAsDialog(hMain, 30000);
     if (!hSaveAs) return Fail(L"the Save As dialog did not appear");
+    text = L"pressed \"Сохранить\" (Save): the Save As dialog opened\n";
     HWND hEdit = nullptr;
     if (!drive::WaitFor([&] { return (hEdit = drive::FileNameEdit(hSaveAs)) != nullptr; }, 10000))
         return Fail(L"the Save As dialog has no file-name box");
-    text = L"Save As proposed: " + drive::GetText(hEdit) + L"\n\n";
+    text += L"Save As proposed the disc's label as the file name: " + drive::GetText(hEdit) + L"\n";
     drive::ConfirmSaveAs(hSaveAs, path);
+    text += L"typed the image's path without extension and pressed Save: " + path + L"\n";
 
     HWND hResult = drive::WaitResultDialog(hMain, 600000);
     if (!hResult) return Fail(L"the result dialog did not appear");
+    text += L"the run has ended; the result dialog shows its report:\n\n";
     text += drive::ResultText(hResult);
     return 0;
 }

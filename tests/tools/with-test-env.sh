@@ -4,13 +4,16 @@
 #     for the whole command so that Wine's start-up is paid once;
 #   - an Xvfb display of its own (DISPLAY);
 #   - the virtual optical drives that tests/tools/drives.sh sets up, when present.
-# Everything it started is ended by its own id, and every loop device and mount
-# it made is removed, also when the command fails or is interrupted.
+# Everything it started is ended by its own id (the wineserver by its prefix),
+# and every loop device, mount and folder it made is removed, the wineserver's
+# own folder under /tmp included, also when the command fails or is interrupted.
 #
 # usage: with-test-env.sh COMMAND [ARG...]
 set -euo pipefail
 
 tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=wine-server.sh
+source "$tools/wine-server.sh"
 work=$(mktemp -d /tmp/orvane-test.XXXXXX)
 export ORVANE_TEST_WORK=$work
 export WINEPREFIX=$work/prefix
@@ -22,7 +25,7 @@ cleanup() {
   local rc=$?
   set +e
   # Wine's processes go first: they hold the drives' devices and folders open.
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null && wineserver -w 2>/dev/null
+  wine_server_end
   if declare -F drives_teardown >/dev/null; then drives_teardown; fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
