@@ -5,6 +5,7 @@
 #include "DiscJob.h"
 #include "DriveItemData.h"
 #include "FileDialog.h"
+#include "ProposedFileName.h"
 #include "ResultDialog.h"
 #include "RunInProgress.h"
 #include "String.h"
@@ -76,6 +77,9 @@ void JobWorker(HWND hDlg, BOOL bSave) {
         BOOL bGo = TRUE;
         if (bSave) {
             GetVolumeInformationW(szRoot, szPath, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+            // A Joliet or UDF label may hold characters that the Save As
+            // dialog would refuse in a name.
+            MakeProposedFileName(szPath);
             bGo = AskImagePath(hDlg, szPath);
         }
 

@@ -198,6 +198,34 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     EXPECT_TRUE(AllRunButtons(s.Dlg(), true));
 }
 
+// A Save run on drive N:, whose UDF label holds characters that no file name
+// can: the proposal replaces them and drops the trailing dots and blanks, and
+// the Save As dialog takes it.
+TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
+    const int n = s.IndexOf(L'N');
+    if (n == -1) GTEST_SKIP() << "no drive N: in this environment";
+    wchar_t label[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeInformationW(L"N:\\", label, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_EQ(files::Env(L"ORVANE_DRIVES_UDF_LABEL"), label) << "the label as the system reads it";
+    const std::wstring proposal = L"Vol_ 1_2 __A_B______";
+
+    const std::wstring dir = files::ScratchDir(L"udf");
+    s.Select(n);
+    drive::Press(s.Dlg(), IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
+    ASSERT_TRUE(hSaveAs);
+    HWND hName = nullptr;
+    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    EXPECT_EQ(proposal, drive::GetText(hName));
+
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\" + drive::GetText(hName)));
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    EXPECT_TRUE(files::Exists(dir + L"\\" + proposal + L".iso"));
+    CloseResultAndWaitIdle(hResult);
+}
+
 TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     drive::Press(s.Dlg(), 1004);
     HWND hResult = WaitResult();

@@ -2,6 +2,7 @@
 // delivered by the shell's real message path to the live main dialog, and the
 // dialog's own registration with the shell.
 #include "DialogSession.h"
+#include "TestFiles.h"
 
 #include <shellapi.h>
 
@@ -9,13 +10,22 @@
 
 namespace {
 
+// The optical drives of the test environment, in letter order, but those in gone.
+std::wstring Listed(const std::wstring& gone = L"") {
+    std::wstring s;
+    for (wchar_t c : files::Env(L"ORVANE_DRIVES_LETTERS"))
+        if (gone.find(c) == std::wstring::npos) s += c;
+    return s;
+}
+
 class ShellEventsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(s.Started()) << "the main dialog did not appear";
         // The optical drives of the test environment, in letter order; the
         // first one is selected and holds a disc.
-        ASSERT_EQ(L"DEFGHIJKL", s.Roots());
+        ASSERT_EQ(L'D', Listed()[0]);
+        ASSERT_EQ(Listed(), s.Roots());
         ASSERT_EQ(0, s.Selection());
         ASSERT_TRUE(s.SaveEnabled());
     }
@@ -53,32 +63,32 @@ TEST_F(ShellEventsTest, EventsThatAreNotOursChangeNothing) {
     s.Notify(SHCNE_MEDIAREMOVED, L"C:\\");
     EXPECT_TRUE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEADD, L"C:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     // Already listed: no second item.
     s.Notify(SHCNE_DRIVEADD, L"E:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     EXPECT_EQ(0, s.Selection());
 
     // A code with a further flag bit is not one of the four, whatever else it carries.
     s.Notify(SHCNE_MEDIAREMOVED | SHCNE_UPDATEDIR, L"D:\\");
     EXPECT_TRUE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEREMOVED | SHCNE_UPDATEDIR, L"D:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     s.Notify(SHCNE_DRIVEREMOVED | SHCNE_MEDIAREMOVED, L"D:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     EXPECT_TRUE(s.SaveEnabled());
 
     // Removed and not listed any more: a media event for it changes nothing.
     s.Notify(SHCNE_DRIVEREMOVED, L"E:\\");
-    EXPECT_EQ(L"DFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(L"E"), s.Roots());
     s.Notify(SHCNE_MEDIAINSERTED, L"E:\\");
-    EXPECT_EQ(L"DFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(L"E"), s.Roots());
 }
 
 TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     // Removing the selected first drive clears the selection; the buttons keep their state.
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
-    EXPECT_EQ(L"EFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(L"D"), s.Roots());
     EXPECT_EQ(-1, s.Selection());
     EXPECT_TRUE(s.SaveEnabled());
 
@@ -93,7 +103,7 @@ TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     // A drive after it: the selection is left alone.
     s.Notify(SHCNE_DRIVEREMOVED, L"K:\\");
     EXPECT_EQ(L"F:\\", s.SelectedRoot());
-    EXPECT_EQ(L"FHIJL", s.Roots());
+    EXPECT_EQ(Listed(L"DEGK"), s.Roots());
 }
 
 TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
@@ -106,7 +116,7 @@ TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
     s.Notify(SHCNE_DRIVEADD, L"F:\\");  // listed already: nothing
     EXPECT_EQ(-1, s.Selection());
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     EXPECT_EQ(0, s.Selection());
     EXPECT_TRUE(s.SaveEnabled());
     EXPECT_EQ(ShellName(L"D:\\"), s.ItemText(0));
@@ -125,7 +135,7 @@ TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
     s.Select(s.IndexOf(L'D'));
     EXPECT_TRUE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEADD, L"H:\\");
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     EXPECT_EQ(L"E:\\", s.SelectedRoot());
     EXPECT_FALSE(s.SaveEnabled()) << "E: holds no disc since the media event above";
 }
@@ -139,7 +149,7 @@ TEST_F(ShellEventsTest, RefreshRenewsTheRegistrationAndTheDialogEndsIt) {
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1003)));
-    EXPECT_EQ(L"DEFGHIJKL", s.Roots());
+    EXPECT_EQ(Listed(), s.Roots());
     EXPECT_EQ(0, s.Selection());
     const ULONG uSecond = reg.m_uRegId;
     EXPECT_NE(0u, uSecond);

@@ -17,6 +17,8 @@
 #   J: size 0: the root is a ramfs, whose total size is 0
 #   K: volume that cannot be opened: the size is known, the volume device has no driver
 #   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
+#   N: UDF disc (mkudffs) whose label holds characters that a file name cannot:
+#      $ORVANE_DRIVES_UDF_LABEL (2 MiB)
 # With ORVANE_BENCH_ISO set (a labelled image), only drive M: is made, over that
 # image (ORVANE_BENCH_DEVICE names its loop device).
 #
@@ -28,7 +30,8 @@
 #   ORVANE_DRIVES_ISO     directory with the image files themselves (d.iso ...)
 #   ORVANE_DRIVES_SMALL   Unix path of a 2 MiB + 8 KiB tmpfs (a target without room)
 #   ORVANE_DRIVES_RO      Unix path of a read-only tmpfs (a target where nothing can be created)
-#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKL"
+#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKLN"
+#   ORVANE_DRIVES_UDF_LABEL the label of drive N:
 # Wine maps / to Z:, so a Unix path /a/b is Z:\a\b for the program.
 
 _drives_dir=
@@ -210,12 +213,20 @@ drives_setup() {
   # L: nothing behind the drive at all.
   _drives_link l "$_drives_dir/no-such-device" "$_drives_dir/no-such-root"
 
+  # N: a UDF disc, its label full of characters that a file name cannot hold
+  # (a colon, slashes, quotes, angle brackets, a bar, wildcards, a tab) and
+  # ending in dots and blanks.
+  export ORVANE_DRIVES_UDF_LABEL=$'Vol: 1/2 <"A|B">?*\t\\. .'
+  truncate -s $((2 * 1048576)) "$iso/n.iso" || return 1
+  mkudffs --utf8 --media-type=dvd --label="$ORVANE_DRIVES_UDF_LABEL" "$iso/n.iso" >/dev/null || return 1
+  _drives_disc n "$iso/n.iso" "$(stat -c %s "$iso/n.iso")" || return 1
+
   # Targets for images: one without room, one where nothing can be created.
   _drives_mount tmpfs "$_drives_dir/small" "size=$((2 * 1048576 + 8192)),mode=0777" || return 1
   _drives_mount tmpfs "$_drives_dir/ro" "size=1048576,mode=0755,ro" || return 1
 
   local l
-  for l in d e f h i; do
+  for l in d e f h i n; do
     _drives_expect "$l" "$iso/$l.iso" || return 1
   done
   # G's 4 GiB take rhash a while: its expectation is computed in the background,
@@ -230,7 +241,7 @@ drives_setup() {
   export ORVANE_DRIVES_ISO=$iso
   export ORVANE_DRIVES_SMALL=$_drives_dir/small
   export ORVANE_DRIVES_RO=$_drives_dir/ro
-  export ORVANE_DRIVES_LETTERS=DEFGHIJKL
+  export ORVANE_DRIVES_LETTERS=DEFGHIJKLN
 }
 
 # Waits until the mount manager of the (restarted) wineserver knows the drives:
