@@ -28,20 +28,9 @@ DialogSession::DialogSession() {
                    WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0;
         },
         30000);
-    if (!m_hDlg) return;
-
-    PIDLIST_ABSOLUTE pidlDrives = nullptr;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidlDrives))) {
-        SHChangeNotifyEntry entry = {pidlDrives, TRUE};
-        m_uTestReg = SHChangeNotifyRegister(
-            m_hDlg, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
-            SHCNE_ALLEVENTS, g_uShellEventMsg, 1, &entry);
-        CoTaskMemFree(pidlDrives);
-    }
 }
 
 DialogSession::~DialogSession() {
-    if (m_uTestReg) SHChangeNotifyDeregister(m_uTestReg);
     Close();
     if (m_hThread) {
         // A dialog that would not close is left to the process's end.
@@ -61,6 +50,7 @@ bool DialogSession::Close() {
 }
 
 void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
+    // Only registrations of this process hear it under Wine: the dialog's own.
     SHChangeNotify(lEvent, SHCNF_PATHW, pszPath, nullptr);
     // Wine delivers the message synchronously; a round trip through the
     // dialog's thread makes sure that nothing of it is still pending.
@@ -109,6 +99,10 @@ std::wstring DialogSession::Roots() const {
         s += root.empty() ? L'?' : root[0];
     }
     return s;
+}
+
+std::wstring DialogSession::FieldText() const {
+    return drive::GetText(reinterpret_cast<HWND>(SendMessageW(List(), CBEM_GETEDITCONTROL, 0, 0)));
 }
 
 int DialogSession::IndexOf(wchar_t chLetter) const {

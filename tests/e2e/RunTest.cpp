@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DialogSession.h"
+#include "RunInProgress.h"
 #include "TestFiles.h"
 
 namespace {
@@ -224,6 +225,63 @@ TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
     EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
     EXPECT_TRUE(files::Exists(dir + L"\\" + proposal + L".iso"));
     CloseResultAndWaitIdle(hResult);
+}
+
+// The press itself locks the four buttons, on the dialog's thread, before any
+// worker has run; an "Обновить" that reaches the dialog then leaves the list
+// (whose selected drive the worker is about to read) alone.
+TEST_F(RunTest, ThePressLocksTheButtonsAndRefreshWaitsForTheRun) {
+    bool bLocked = false;
+    size_t nDeletedBefore = 0, nDeletedAfter = 0;
+    s.OnDialogThread([&] {
+        nDeletedBefore = s.Object().m_deletedRecords.size();
+        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1004)));
+        bLocked = AllRunButtons(s.Dlg(), false);
+        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1003)));
+        nDeletedAfter = s.Object().m_deletedRecords.size();
+    });
+    EXPECT_TRUE(bLocked);
+    EXPECT_EQ(nDeletedBefore, nDeletedAfter) << "the list was rebuilt under the run";
+
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    CloseResultAndWaitIdle(hResult);
+}
+
+// Whether the run mark was set each time "Обновить" got enabled.
+std::vector<bool> g_markedAtEnable;
+WNDPROC g_pfnRefreshProc = nullptr;
+
+LRESULT CALLBACK WatchedRefreshProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_ENABLE && wParam) g_markedAtEnable.push_back(IsRunInProgress(GetParent(hwnd)) != FALSE);
+    return CallWindowProcW(g_pfnRefreshProc, hwnd, uMsg, wParam, lParam);
+}
+
+// The end of a run enables the buttons first and clears the run mark after:
+// a press that the enabled buttons let through always finds the run ended.
+TEST_F(RunTest, TheButtonsAreEnabledBeforeTheRunMarkIsCleared) {
+    HWND hRefresh = GetDlgItem(s.Dlg(), 1003);
+    g_markedAtEnable.clear();
+    s.OnDialogThread([&] {
+        g_pfnRefreshProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hRefresh, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchedRefreshProc)));
+    });
+    drive::Press(s.Dlg(), 1004);
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    CloseResultAndWaitIdle(hResult);
+    ASSERT_TRUE(drive::WaitFor([&] { return !IsRunInProgress(s.Dlg()); }, kWait));
+
+    std::vector<bool> marks;
+    s.OnDialogThread([&] {
+        SetWindowLongPtrW(hRefresh, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnRefreshProc));
+        marks = g_markedAtEnable;
+    });
+    ASSERT_FALSE(marks.empty()) << "\"Обновить\" was never enabled";
+    for (bool bMarked : marks) EXPECT_TRUE(bMarked) << "enabled after the run mark was cleared";
 }
 
 TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {

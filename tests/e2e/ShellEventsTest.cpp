@@ -2,9 +2,13 @@
 // delivered by the shell's real message path to the live main dialog, and the
 // dialog's own registration with the shell.
 #include "DialogSession.h"
+#include "ShellEvents.h"
 #include "TestFiles.h"
 
 #include <shellapi.h>
+
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -41,8 +45,10 @@ TEST_F(ShellEventsTest, MediaRemovedAndInsertedMoveTheButtonsOfTheSelectedDrive)
     s.Notify(SHCNE_MEDIAREMOVED, L"D:\\");
     EXPECT_FALSE(s.SaveEnabled());
     EXPECT_FALSE(s.HashesEnabled());
-    // The item's text is the shell's name for the drive as it is now.
+    // The item's text is the shell's name for the drive as it is now, and the
+    // closed list shows it.
     EXPECT_EQ(ShellName(L"D:\\"), s.ItemText(0));
+    EXPECT_EQ(s.ItemText(0), s.FieldText());
 
     s.Notify(SHCNE_MEDIAINSERTED, L"D:\\");
     EXPECT_TRUE(s.SaveEnabled());
@@ -86,16 +92,22 @@ TEST_F(ShellEventsTest, EventsThatAreNotOursChangeNothing) {
 }
 
 TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
-    // Removing the selected first drive clears the selection; the buttons keep their state.
+    // Removing the selected first drive clears the selection: the closed list
+    // shows no drive, and with none "Сохранить" and "Хэши" are disabled.
+    ASSERT_EQ(s.ItemText(0), s.FieldText());
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     EXPECT_EQ(Listed(L"D"), s.Roots());
     EXPECT_EQ(-1, s.Selection());
-    EXPECT_TRUE(s.SaveEnabled());
+    EXPECT_EQ(L"", s.FieldText());
+    EXPECT_FALSE(s.SaveEnabled());
+    EXPECT_FALSE(s.HashesEnabled());
 
-    // Removing the selected drive selects the one before it.
+    // Removing the selected drive selects the one before it, and shows it.
     s.Select(s.IndexOf(L'G'));
     s.Notify(SHCNE_DRIVEREMOVED, L"G:\\");
     EXPECT_EQ(L"F:\\", s.SelectedRoot());
+    EXPECT_EQ(ShellName(L"F:\\"), s.FieldText());
+    EXPECT_TRUE(s.SaveEnabled());
 
     // A drive before the selected one: the same drive stays selected.
     s.Notify(SHCNE_DRIVEREMOVED, L"E:\\");
@@ -106,13 +118,13 @@ TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     EXPECT_EQ(Listed(L"DEGK"), s.Roots());
 }
 
-TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
-    // Into a list without selection: the first item gets selected and the
-    // buttons follow it.
+TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndKeepTheSelectedDrive) {
+    // Into a list without selection: the first item gets selected and shown,
+    // and the buttons follow it.
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     s.Notify(SHCNE_MEDIAREMOVED, L"E:\\");
     ASSERT_EQ(-1, s.Selection());
-    ASSERT_TRUE(s.SaveEnabled());
+    ASSERT_FALSE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEADD, L"F:\\");  // listed already: nothing
     EXPECT_EQ(-1, s.Selection());
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
@@ -120,6 +132,7 @@ TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
     EXPECT_EQ(0, s.Selection());
     EXPECT_TRUE(s.SaveEnabled());
     EXPECT_EQ(ShellName(L"D:\\"), s.ItemText(0));
+    EXPECT_EQ(s.ItemText(0), s.FieldText());
 
     // Added at the selected item's own position: the selected drive stays selected.
     s.Select(s.IndexOf(L'E'));
@@ -129,15 +142,26 @@ TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
     EXPECT_EQ(L"E:\\", s.SelectedRoot());
 
-    // Added after the selected item: the selection moves to the item that
-    // follows the previously selected one, and the buttons follow it.
+    // Added after the selected item: the selection stays on the same drive,
+    // whose disc keeps the buttons enabled.
     s.Notify(SHCNE_DRIVEREMOVED, L"H:\\");
     s.Select(s.IndexOf(L'D'));
     EXPECT_TRUE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEADD, L"H:\\");
     EXPECT_EQ(Listed(), s.Roots());
-    EXPECT_EQ(L"E:\\", s.SelectedRoot());
-    EXPECT_FALSE(s.SaveEnabled()) << "E: holds no disc since the media event above";
+    EXPECT_EQ(L"D:\\", s.SelectedRoot());
+    EXPECT_TRUE(s.SaveEnabled());
+
+    // Added right after it, and before it: the same drive stays selected.
+    s.Select(s.IndexOf(L'F'));
+    s.Notify(SHCNE_DRIVEREMOVED, L"G:\\");
+    s.Notify(SHCNE_DRIVEADD, L"G:\\");
+    EXPECT_EQ(L"F:\\", s.SelectedRoot());
+    s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
+    s.Notify(SHCNE_DRIVEADD, L"D:\\");
+    EXPECT_EQ(L"F:\\", s.SelectedRoot());
+    EXPECT_EQ(ShellName(L"F:\\"), s.FieldText());
+    EXPECT_EQ(Listed(), s.Roots());
 }
 
 TEST_F(ShellEventsTest, RefreshRenewsTheRegistrationAndTheDialogEndsIt) {
@@ -159,6 +183,62 @@ TEST_F(ShellEventsTest, RefreshRenewsTheRegistrationAndTheDialogEndsIt) {
 
     ASSERT_TRUE(s.Close());
     EXPECT_FALSE(SHChangeNotifyDeregister(uSecond)) << "the registration outlived the dialog";
+}
+
+// The shell events that reach a window: code and path, in order.
+std::vector<std::pair<LONG, std::wstring>> g_heard;
+
+LRESULT CALLBACK HearingProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg != g_uShellEventMsg) return DefWindowProcW(hwnd, uMsg, wParam, lParam);
+    PIDLIST_ABSOLUTE* pidls = nullptr;
+    LONG lEvent = 0;
+    HANDLE hLock = SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam),
+                                             &pidls, &lEvent);
+    if (!hLock) return 0;
+    wchar_t szPath[MAX_PATH] = {};
+    if (pidls && pidls[0]) SHGetPathFromIDListW(pidls[0], szPath);
+    g_heard.emplace_back(lEvent, szPath);
+    SHChangeNotification_Unlock(hLock);
+    return 0;
+}
+
+TEST(ShellNotifyRegistrationTest, WatchesThisPCAndHearsTheEventsOfItsDrives) {
+    CoInitialize(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = HearingProc;
+    wc.lpszClassName = L"orvane tests: hearing";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(hwnd);
+    g_heard.clear();
+    {
+        CShellNotifyRegistration reg;
+        ASSERT_EQ(S_OK, reg.Register(hwnd));
+        // The folder is This PC, whatever the desktop lists first.
+        IPersistFolder2* pPersist = nullptr;
+        ASSERT_EQ(S_OK, reg.m_pFolder->QueryInterface(IID_IPersistFolder2, reinterpret_cast<void**>(&pPersist)));
+        PIDLIST_ABSOLUTE pidlBound = nullptr, pidlDrives = nullptr;
+        EXPECT_EQ(S_OK, pPersist->GetCurFolder(&pidlBound));
+        pPersist->Release();
+        ASSERT_EQ(S_OK, SHGetFolderLocation(nullptr, CSIDL_DRIVES, nullptr, 0, &pidlDrives));
+        EXPECT_TRUE(ILIsEqual(pidlBound, pidlDrives));
+        CoTaskMemFree(pidlBound);
+        CoTaskMemFree(pidlDrives);
+
+        // Its drives' events reach the window, the four it asked for only.
+        SHChangeNotify(SHCNE_MEDIAINSERTED, SHCNF_PATHW, L"D:\\", nullptr);
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, L"D:\\", nullptr);
+        SHChangeNotify(SHCNE_DRIVEADD, SHCNF_PATHW, L"E:\\", nullptr);
+        reg.Unregister();
+        SHChangeNotify(SHCNE_MEDIAREMOVED, SHCNF_PATHW, L"D:\\", nullptr);
+    }
+    MSG msg;
+    while (PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    const std::vector<std::pair<LONG, std::wstring>> expected = {{SHCNE_MEDIAINSERTED, L"D:\\"},
+                                                                 {SHCNE_DRIVEADD, L"E:\\"}};
+    EXPECT_EQ(expected, g_heard);
+    DestroyWindow(hwnd);
+    CoUninitialize();
 }
 
 TEST(ShellNotifyRegistrationTest, RegisterEndsThePreviousOneAndUnregisterEndsIt) {
