@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "RunInProgress.h"
 #include "ShellEvents.h"
 
 DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
@@ -44,7 +45,7 @@ bool DialogSession::Close() {
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = drive::FindOwnedDialog(m_hDlg, drive::kResultTitle))
         drive::Press(hResult, IDOK);
-    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL); }, 60000);
+    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitForSingleObject(m_hThread, 30000) == WAIT_OBJECT_0;
 }

@@ -37,9 +37,10 @@ protected:
     }
     // Waits for the result dialog; then checks the busy state it shows.
     HWND WaitResult() { return drive::WaitResultDialog(s.Dlg(), kWait); }
+    // Idle: the four buttons enabled again and, just after them, the run mark cleared.
     void CloseResultAndWaitIdle(HWND hResult) {
         drive::Press(hResult, IDOK);
-        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
+        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !IsRunInProgress(s.Dlg()); }, kWait));
     }
     DialogSession s;
 };
@@ -273,7 +274,6 @@ TEST_F(RunTest, TheButtonsAreEnabledBeforeTheRunMarkIsCleared) {
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     CloseResultAndWaitIdle(hResult);
-    ASSERT_TRUE(drive::WaitFor([&] { return !IsRunInProgress(s.Dlg()); }, kWait));
 
     std::vector<bool> marks;
     s.OnDialogThread([&] {

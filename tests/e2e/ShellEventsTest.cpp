@@ -2,13 +2,9 @@
 // delivered by the shell's real message path to the live main dialog, and the
 // dialog's own registration with the shell.
 #include "DialogSession.h"
-#include "ShellEvents.h"
 #include "TestFiles.h"
 
 #include <shellapi.h>
-
-#include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -183,62 +179,6 @@ TEST_F(ShellEventsTest, RefreshRenewsTheRegistrationAndTheDialogEndsIt) {
 
     ASSERT_TRUE(s.Close());
     EXPECT_FALSE(SHChangeNotifyDeregister(uSecond)) << "the registration outlived the dialog";
-}
-
-// The shell events that reach a window: code and path, in order.
-std::vector<std::pair<LONG, std::wstring>> g_heard;
-
-LRESULT CALLBACK HearingProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg != g_uShellEventMsg) return DefWindowProcW(hwnd, uMsg, wParam, lParam);
-    PIDLIST_ABSOLUTE* pidls = nullptr;
-    LONG lEvent = 0;
-    HANDLE hLock = SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam),
-                                             &pidls, &lEvent);
-    if (!hLock) return 0;
-    wchar_t szPath[MAX_PATH] = {};
-    if (pidls && pidls[0]) SHGetPathFromIDListW(pidls[0], szPath);
-    g_heard.emplace_back(lEvent, szPath);
-    SHChangeNotification_Unlock(hLock);
-    return 0;
-}
-
-TEST(ShellNotifyRegistrationTest, WatchesThisPCAndHearsTheEventsOfItsDrives) {
-    CoInitialize(nullptr);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = HearingProc;
-    wc.lpszClassName = L"orvane tests: hearing";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(hwnd);
-    g_heard.clear();
-    {
-        CShellNotifyRegistration reg;
-        ASSERT_EQ(S_OK, reg.Register(hwnd));
-        // The folder is This PC, whatever the desktop lists first.
-        IPersistFolder2* pPersist = nullptr;
-        ASSERT_EQ(S_OK, reg.m_pFolder->QueryInterface(IID_IPersistFolder2, reinterpret_cast<void**>(&pPersist)));
-        PIDLIST_ABSOLUTE pidlBound = nullptr, pidlDrives = nullptr;
-        EXPECT_EQ(S_OK, pPersist->GetCurFolder(&pidlBound));
-        pPersist->Release();
-        ASSERT_EQ(S_OK, SHGetFolderLocation(nullptr, CSIDL_DRIVES, nullptr, 0, &pidlDrives));
-        EXPECT_TRUE(ILIsEqual(pidlBound, pidlDrives));
-        CoTaskMemFree(pidlBound);
-        CoTaskMemFree(pidlDrives);
-
-        // Its drives' events reach the window, the four it asked for only.
-        SHChangeNotify(SHCNE_MEDIAINSERTED, SHCNF_PATHW, L"D:\\", nullptr);
-        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, L"D:\\", nullptr);
-        SHChangeNotify(SHCNE_DRIVEADD, SHCNF_PATHW, L"E:\\", nullptr);
-        reg.Unregister();
-        SHChangeNotify(SHCNE_MEDIAREMOVED, SHCNF_PATHW, L"D:\\", nullptr);
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    const std::vector<std::pair<LONG, std::wstring>> expected = {{SHCNE_MEDIAINSERTED, L"D:\\"},
-                                                                 {SHCNE_DRIVEADD, L"E:\\"}};
-    EXPECT_EQ(expected, g_heard);
-    DestroyWindow(hwnd);
-    CoUninitialize();
 }
 
 TEST(ShellNotifyRegistrationTest, RegisterEndsThePreviousOneAndUnregisterEndsIt) {
