@@ -29,7 +29,11 @@ void COrvaneDlg::FillDriveList() {
             nPos = AddDriveItem(nPos, szRoot);
         }
     }
-    if (::SendMessageW(hList, CB_GETCOUNT, 0, 0) <= 0) return;
+    if (::SendMessageW(hList, CB_GETCOUNT, 0, 0) <= 0) {
+        // No drive at all: no stale name in the field, nothing to run.
+        SelectDriveItem(-1);
+        return;
+    }
 
     ::SendMessageW(hList, CB_SETCURSEL, 0, 0);
     UpdateButtons();
@@ -84,6 +88,11 @@ void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
     if (!m_iconMap.Lookup(sfi.iIcon, nImage)) {
         nImage = m_imageList.Add(sfi.hIcon);
         if (nImage >= 0) m_iconMap[sfi.iIcon] = nImage;
+        // Some list controls (Wine's) place their edit field by the size of the
+        // list's first image, and the list was empty when it was attached:
+        // attach it again now that it has one, or the field hides the icon.
+        if (nImage == 0)
+            ::SendMessageW(hList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
     }
 
     item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
@@ -93,7 +102,12 @@ void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
     if (sfi.hIcon) ::DestroyIcon(sfi.hIcon);
 
     if (::SendMessageW(hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
-        UpdateButtons();
+        // The closed list's field keeps the text and icon it showed when the
+        // item was selected: select the item again so that it shows the new ones.
+        if (nItem == ::SendMessageW(hList, CB_GETCURSEL, 0, 0))
+            SelectDriveItem(nItem);
+        else
+            UpdateButtons();
         ::InvalidateRect(hList, nullptr, TRUE);
     }
 }
@@ -125,10 +139,9 @@ void COrvaneDlg::UpdateButtons() {
     // While a run works its worker holds the buttons; they wait for its end.
     if (IsRunInProgress(m_hWnd)) return;
     const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
-    if (nSel == -1) return;
-    const DriveItemData* pData = GetDriveItemData(nSel);
-    if (!pData) return;
-    const BOOL bEnable = (pData->dwFlags & DIF_MEDIA) != 0;
+    // No drive selected: a run would have nothing to read.
+    const DriveItemData* pData = nSel == -1 ? nullptr : GetDriveItemData(nSel);
+    const BOOL bEnable = pData && (pData->dwFlags & DIF_MEDIA) != 0;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), bEnable);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HASHES), bEnable);
 }
@@ -142,13 +155,44 @@ void COrvaneDlg::OnSelchangeDrives() {
     }
 }
 
+void COrvaneDlg::SelectDriveItem(int nItem) {
+    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
+    if (::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nItem), 0) == CB_ERR) {
+        // No selection: the field would go on showing the drive selected last,
+        // even one that has left the list. Empty it, icon and text.
+        COMBOBOXEXITEMW item = {};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = -1;
+        item.pszText = const_cast<LPWSTR>(L"");
+        item.iImage = -1;
+        item.iSelectedImage = -1;
+        ::SendMessageW(hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    OnSelchangeDrives();
+}
+
 void COrvaneDlg::OnDeleteItemDrives(NMHDR* pNMHDR, LRESULT* pResult) {
     const auto* pItem = reinterpret_cast<const NMCOMBOBOXEXW*>(pNMHDR);
     if (pItem->ceItem.lParam) ::LocalFree(reinterpret_cast<HLOCAL>(pItem->ceItem.lParam));
     *pResult = 0;
 }
 
+LRESULT COrvaneDlg::OnCopySelectedRoot(WPARAM wParam, LPARAM lParam) {
+    auto* pszRoot = reinterpret_cast<wchar_t*>(lParam);
+    const int cchRoot = static_cast<int>(wParam);
+    if (!pszRoot || cchRoot <= 0) return FALSE;
+    pszRoot[0] = L'\0';
+    const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
+    const DriveItemData* pData = nSel == -1 ? nullptr : GetDriveItemData(nSel);
+    if (!pData || ::lstrlenW(pData->szRoot) >= cchRoot) return FALSE;
+    ::lstrcpynW(pszRoot, pData->szRoot, cchRoot);
+    return TRUE;
+}
+
 void COrvaneDlg::OnRefresh() {
+    // A run reads the selected drive from the list: the list stays as it is
+    // until the run has ended.
+    if (IsRunInProgress(m_hWnd)) return;
     m_shellNotify.Unregister();
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
     ::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);

@@ -8,6 +8,7 @@
 #include "PaintDC.h"
 #include "Resources.h"
 #include "String.h"
+#include "SelectedRootMessage.h"
 #include "ShellEvents.h"
 #include "resource.h"
 
@@ -23,6 +24,7 @@ BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
     ON_BN_CLICKED(IDC_REFRESH, &COrvaneDlg::OnRefresh)
     ON_WM_QUERYENDSESSION()
     ON_REGISTERED_MESSAGE(g_uRunInProgressMsg, &COrvaneDlg::OnRunInProgress)
+    ON_REGISTERED_MESSAGE(g_uCopySelectedRootMsg, &COrvaneDlg::OnCopySelectedRoot)
 END_MESSAGE_MAP()
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
@@ -56,7 +58,10 @@ BOOL COrvaneDlg::OnInitDialog() {
     ::ReleaseDC(m_hWnd, hDC);
 
     // The colour depth in bits per pixel is the ILC_COLORn flag of that depth.
-    m_imageList.Create(16, 16, static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
+    // The icons are the system's small ones, 16 x 16 at 96 dpi and larger at
+    // higher settings (the program is DPI aware).
+    m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                       static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
     m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
     ::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_SETIMAGELIST, 0,
                           reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
@@ -99,19 +104,26 @@ HCURSOR COrvaneDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 // Each run gets a thread of its own with the dialog's window as its only
 // parameter; the thread is never waited for. One run at a time: the dialog is
-// marked busy here, before the worker starts, so that a second press that
-// arrives before the worker has locked the buttons starts nothing.
+// marked busy and its four buttons are locked here, on the dialog's thread,
+// before the worker starts, so that neither a second press nor an "Обновить"
+// that is already queued acts while the worker gets going.
 void COrvaneDlg::OnSave() { StartRun(&SaveThreadProc); }
 
 void COrvaneDlg::OnHashes() { StartRun(&HashThreadProc); }
 
 void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
     if (!TryMarkRunInProgress(m_hWnd)) return;
+    EnableRunButtons(m_hWnd, FALSE);
     HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr);
-    if (hThread)
+    if (hThread) {
         ::CloseHandle(hThread);
-    else
-        ClearRunInProgress(m_hWnd);  // nothing started: the dialog stays as it was
+        return;
+    }
+    // Nothing started: the dialog goes back to idle as after a run, with
+    // "Сохранить" and "Хэши" by the selected drive.
+    EnableRunButtons(m_hWnd, TRUE);
+    ClearRunInProgress(m_hWnd);
+    UpdateButtons();
 }
 
 // Esc, "Выход" and WM_CLOSE end the dialog only when no run is working, so a

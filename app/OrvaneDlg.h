@@ -31,8 +31,11 @@ public:
     // absent. Otherwise: -1 when listed, else the position to insert it at.
     int FindDriveItem(BOOL bExact);
     // Enables "Сохранить" and "Хэши" when the selected drive holds a readable
-    // disc, disables them when it does not; no selection or record: no change.
+    // disc, disables them when it does not or when no drive is selected.
     void UpdateButtons();
+    // Selects an item (-1: none, and the field is emptied), then handles the
+    // change as a selection by the user.
+    void SelectDriveItem(int nItem);
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -51,6 +54,8 @@ protected:
     void OnRefresh();
     BOOL OnQueryEndSession();
     LRESULT OnRunInProgress(WPARAM wParam, LPARAM lParam);
+    // A run's worker asks for the selected drive's root (SelectedRootMessage.h).
+    LRESULT OnCopySelectedRoot(WPARAM wParam, LPARAM lParam);
     // Marks the dialog busy and starts a run's worker thread.
     void StartRun(LPTHREAD_START_ROUTINE pfnThreadProc);
 
@@ -61,7 +66,7 @@ protected:
     void OnDriveRemoved();
 
     HICON m_hIcon;
-    CImageList m_imageList;               // 16 x 16 icons of the drive list
+    CImageList m_imageList;               // small icons of the drive list
     CMap<int, int, int, int> m_iconMap;   // shell system image index -> index in m_imageList
     CShellNotifyRegistration m_shellNotify;
 };

@@ -27,7 +27,9 @@ LRESULT COrvaneDlg::OnShellEvent(WPARAM wParam, LPARAM lParam) {
 void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
     if (!SHGetPathFromIDListW(pidl, g_szEventPath)) return;
     // Exact codes only: an event with any further flag bit is not one of ours.
-    switch (lEvent) {
+    // SHCNE_INTERRUPT only says that the hardware raised the event (a disc put
+    // into a drive), so it is not counted as such a bit.
+    switch (lEvent & ~static_cast<LONG>(SHCNE_INTERRUPT)) {
     case SHCNE_MEDIAINSERTED: OnMediaChanged(TRUE); break;
     case SHCNE_MEDIAREMOVED: OnMediaChanged(FALSE); break;
     case SHCNE_DRIVEREMOVED: OnDriveRemoved(); break;
@@ -49,10 +51,8 @@ void COrvaneDlg::OnDriveRemoved() {
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
     int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
     if (::SendMessageW(hList, CBEM_DELETEITEM, a, 0) == CB_ERR) return;
-    if (a <= b) {
-        ::SendMessageW(hList, CB_SETCURSEL, b - 1, 0);
-        OnSelchangeDrives();
-    }
+    // The selected drive gone: the one before it (none before the first).
+    if (a <= b) SelectDriveItem(b - 1);
 }
 
 void COrvaneDlg::OnDriveAdded() {
@@ -61,8 +61,10 @@ void COrvaneDlg::OnDriveAdded() {
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
     int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
     if (AddDriveItem(a, g_szEventPath) == a) return;
-    if (b <= a) {
-        ::SendMessageW(hList, CB_SETCURSEL, b + 1, 0);
-        OnSelchangeDrives();
-    }
+    // The drive the user selected stays selected, moved one down when the new
+    // one came before it; with no selection before, the first drive.
+    if (b == -1)
+        SelectDriveItem(0);
+    else
+        SelectDriveItem(a <= b ? b + 1 : b);
 }

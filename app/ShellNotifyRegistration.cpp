@@ -21,21 +21,13 @@ HRESULT CShellNotifyRegistration::Register(HWND hwnd) {
     HRESULT hr = SHGetDesktopFolder(&pDesktop);
     if (FAILED(hr)) return hr;
 
-    IEnumIDList* pEnum = nullptr;
-    hr = pDesktop->EnumObjects(hwnd, SHCONTF_FOLDERS | SHCONTF_INIT_ON_FIRST_NEXT, &pEnum);
-    // S_FALSE with no enumerator means "nothing to enumerate".
-    if (FAILED(hr) || !pEnum) {
-        pDesktop->Release();
-        return FAILED(hr) ? hr : E_FAIL;
-    }
-
-    // The watched folder is the desktop's first folder ("My Computer").
-    PITEMID_CHILD pidl = nullptr;
-    ULONG nFetched = 0;
-    hr = pEnum->Next(1, &pidl, &nFetched);
-    if (hr != S_OK || nFetched != 1 || !pidl) {
-        if (pidl) CoTaskMemFree(pidl);
-        pEnum->Release();
+    // The watched folder is This PC (My Computer), wherever the desktop lists
+    // it: the drives are its children. It is watched recursively, as some
+    // shells (Wine's) hand a drive's event only to registrations on the drive
+    // itself or recursive ones above it.
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    hr = SHGetFolderLocation(hwnd, CSIDL_DRIVES, nullptr, 0, &pidl);
+    if (FAILED(hr) || !pidl) {
         pDesktop->Release();
         return FAILED(hr) ? hr : E_FAIL;
     }
@@ -45,14 +37,13 @@ HRESULT CShellNotifyRegistration::Register(HWND hwnd) {
     if (FAILED(hr)) {
         m_pFolder = nullptr;
         CoTaskMemFree(pidl);
-        pEnum->Release();
         pDesktop->Release();
         return hr;
     }
 
     SHChangeNotifyEntry entry = {};
     entry.pidl = pidl;
-    entry.fRecursive = FALSE;
+    entry.fRecursive = TRUE;
     m_uRegId = SHChangeNotifyRegister(
         hwnd, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
         SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED | SHCNE_DRIVEREMOVED | SHCNE_DRIVEADD, uMsg, 1,
@@ -65,7 +56,6 @@ HRESULT CShellNotifyRegistration::Register(HWND hwnd) {
     }
 
     CoTaskMemFree(pidl);
-    pEnum->Release();
     pDesktop->Release();
     return hr;
 }

@@ -15,8 +15,8 @@ public:
     CShellNotifyRegistration(const CShellNotifyRegistration&) = delete;
     CShellNotifyRegistration& operator=(const CShellNotifyRegistration&) = delete;
 
-    // Ends any previous registration, then watches the first folder that the
-    // desktop enumerates for the four drive and media events on behalf of hwnd.
+    // Ends any previous registration, then watches This PC and everything
+    // below it for the four drive and media events on behalf of hwnd.
     // S_OK when registered; otherwise the state stays not registered.
     HRESULT Register(HWND hwnd);
     // Ends the registration and releases the watched folder; harmless when not registered.

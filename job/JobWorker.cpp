@@ -3,10 +3,11 @@
 #include <commctrl.h>
 
 #include "DiscJob.h"
-#include "DriveItemData.h"
 #include "FileDialog.h"
+#include "ProposedFileName.h"
 #include "ResultDialog.h"
 #include "RunInProgress.h"
+#include "SelectedRootMessage.h"
 #include "String.h"
 #include "resource.h"
 
@@ -16,29 +17,19 @@ namespace {
 // "Сохранить", "Выход", "Хэши", "Обновить".
 const int kRunButtons[] = {IDOK, IDCANCEL, IDC_HASHES, IDC_REFRESH};
 
-void EnableRunButtons(HWND hDlg, BOOL bEnable) {
-    for (int id : kRunButtons) EnableWindow(GetDlgItem(hDlg, id), bEnable);
-}
-
-// Copies the selected drive's root path ("D:\") out of its list item record.
-// FALSE when nothing is selected or the item has no record.
+// Copies the selected drive's root path ("D:\") from the dialog, which reads
+// the selection and its item's record in one step on its own thread. FALSE
+// when nothing is selected or the item has no record.
 BOOL CopySelectedRoot(HWND hDlg, wchar_t* pszRoot, int cchRoot) {
-    HWND hList = GetDlgItem(hDlg, IDC_DRIVES);
-    LRESULT nSel = SendMessageW(hList, CB_GETCURSEL, 0, 0);
-    if (nSel == CB_ERR) return FALSE;
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_LPARAM;
-    item.iItem = nSel;
-    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam)
-        return FALSE;
-    // The record belongs to the list, which may delete it at any time later
-    // (a drive removed while the Save As dialog is open): take the copy now.
-    const DriveItemData* pData = reinterpret_cast<const DriveItemData*>(item.lParam);
-    lstrcpynW(pszRoot, pData->szRoot, cchRoot);
-    return TRUE;
+    return SendMessageW(hDlg, g_uCopySelectedRootMsg, static_cast<WPARAM>(cchRoot),
+                        reinterpret_cast<LPARAM>(pszRoot)) == TRUE;
 }
 
 }  // namespace
+
+void EnableRunButtons(HWND hDlg, BOOL bEnable) {
+    for (int id : kRunButtons) EnableWindow(GetDlgItem(hDlg, id), bEnable);
+}
 
 DWORD WINAPI SaveThreadProc(LPVOID pParam) {
     JobWorker(static_cast<HWND>(pParam), TRUE);
@@ -76,6 +67,9 @@ void JobWorker(HWND hDlg, BOOL bSave) {
         BOOL bGo = TRUE;
         if (bSave) {
             GetVolumeInformationW(szRoot, szPath, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+            // A Joliet or UDF label may hold characters that the Save As
+            // dialog would refuse in a name.
+            MakeProposedFileName(szPath);
             bGo = AskImagePath(hDlg, szPath);
         }
 
@@ -97,10 +91,11 @@ void JobWorker(HWND hDlg, BOOL bSave) {
         }
     }
 
-    // 9. Back to idle: title, then the four buttons, all enabled.
+    // 9. Back to idle: title, then the four buttons, all enabled, and only
+    // then the mark, so that no new run starts while this one still holds them.
     SetWindowTextW(hDlg, strTitle);
-    ClearRunInProgress(hDlg);
     EnableRunButtons(hDlg, TRUE);
+    ClearRunInProgress(hDlg);
 }
 
 BOOL AskImagePath(HWND hOwner, wchar_t* pszPath) {

@@ -11,6 +11,10 @@ DWORD WINAPI HashThreadProc(LPVOID pParam);
 // image path (Save runs), runs the job, shows its report and restores the dialog.
 void JobWorker(HWND hDlg, BOOL bSave);
 
+// Enables or disables the buttons a run locks: "Сохранить", "Выход", "Хэши"
+// and "Обновить", in that order.
+void EnableRunButtons(HWND hDlg, BOOL bEnable);
+
 // The Save As dialog for the image file. pszPath (MAX_PATH units) carries the
 // proposed name in and the chosen path out. TRUE when the user confirmed a path.
 BOOL AskImagePath(HWND hOwner, wchar_t* pszPath);

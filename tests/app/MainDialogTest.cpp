@@ -14,6 +14,7 @@
 
 #include "DialogThread.h"
 #include "OrvaneApp.h"
+#include "SelectedRootMessage.h"
 #include "ShellEvents.h"
 #include "TestableDlg.h"
 #include "resource.h"
@@ -213,12 +214,13 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
     EXPECT_TRUE(Enabled(IDOK));
     EXPECT_TRUE(Enabled(IDC_HASHES));
 
-    // No selection: the rule leaves the buttons alone.
-    ::SendMessageW(m_hList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
-    EXPECT_TRUE(Enabled(IDOK));
-    EXPECT_TRUE(Enabled(IDC_HASHES));
+    // No selection: no drive to run on, so both are disabled.
+    SelectByUser(-1);
+    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_FALSE(Enabled(IDC_HASHES));
     SelectByUser(0);
+    EXPECT_TRUE(Enabled(IDOK));
+    OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
     EXPECT_FALSE(Enabled(IDOK));
     EXPECT_FALSE(Enabled(IDC_HASHES));
 
@@ -240,6 +242,90 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
     ::SendMessageW(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
     EXPECT_EQ(selStart, 0u);
     EXPECT_EQ(selEnd, 0u);
+}
+
+TEST_F(MainDialog, UpdateTakesTextAndImageFromTheShellAndShowsThemInTheClosedList) {
+    const std::vector<ListedItem> before = Items();
+    if (before.empty()) GTEST_SKIP() << "no optical drive in this environment";
+    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
+    // A stale text and another image on the selected item, shown in the field.
+    COMBOBOXEXITEMW stale = {};
+    stale.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    stale.iItem = 0;
+    stale.pszText = const_cast<LPWSTR>(L"stale");
+    stale.iImage = stale.iSelectedImage = before[0].image + 1;
+    ASSERT_TRUE(::SendMessageW(m_hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&stale)));
+    SelectByUser(0);
+    ASSERT_EQ(WindowText(hEdit), L"stale");
+
+    OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, TRUE); });
+    const ListedItem after = Items()[0];
+    EXPECT_EQ(after.text, before[0].text);
+    EXPECT_EQ(after.image, before[0].image);
+    EXPECT_EQ(after.selectedImage, before[0].image);
+    EXPECT_EQ(WindowText(hEdit), before[0].text) << "the closed list still shows the old item";
+    EXPECT_EQ(Selection(), 0);
+}
+
+TEST_F(MainDialog, ImagesHaveTheSystemsSmallIconSizeAndTheFieldLeavesThemRoom) {
+    auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hList, CBEM_GETIMAGELIST, 0, 0));
+    ASSERT_NE(hImages, nullptr);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(::ImageList_GetIconSize(hImages, &cx, &cy));
+    EXPECT_EQ(cx, ::GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(cy, ::GetSystemMetrics(SM_CYSMICON));
+    if (Items().empty()) return;
+    // The closed list's text field starts right of the selected drive's icon.
+    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
+    RECT rcList, rcEdit;
+    ::GetWindowRect(m_hList, &rcList);
+    ::GetWindowRect(hEdit, &rcEdit);
+    EXPECT_GE(rcEdit.left - rcList.left, cx) << "the field covers the icon";
+}
+
+TEST_F(MainDialog, HardwareEventsCarryTheInterruptBitAndAreHandled) {
+    const std::vector<std::wstring> roots = OpticalDriveRoots();
+    if (roots.empty() || !(Items()[0].data->dwFlags & DIF_MEDIA)) GTEST_SKIP() << "no disc in the first drive";
+    PIDLIST_ABSOLUTE pidl = ::ILCreateFromPathW(roots[0].c_str());
+    ASSERT_NE(pidl, nullptr);
+    auto dispatch = [&](LONG lEvent) {
+        OnDialogThread([&](CTestableDlg& dlg) { dlg.DispatchShellEvent(pidl, lEvent); });
+    };
+    dispatch(SHCNE_MEDIAREMOVED | SHCNE_INTERRUPT);
+    EXPECT_FALSE(Enabled(IDOK));
+    dispatch(SHCNE_MEDIAINSERTED | SHCNE_INTERRUPT);
+    EXPECT_TRUE(Enabled(IDOK));
+    // Any other further bit still makes the event not one of ours.
+    dispatch(SHCNE_MEDIAREMOVED | SHCNE_UPDATEDIR | SHCNE_INTERRUPT);
+    EXPECT_TRUE(Enabled(IDOK));
+    dispatch(SHCNE_DRIVEREMOVED | SHCNE_INTERRUPT);
+    EXPECT_EQ(Items().size(), roots.size() - 1);
+    dispatch(SHCNE_DRIVEADD | SHCNE_INTERRUPT);
+    EXPECT_EQ(Items().size(), roots.size());
+    ::ILFree(pidl);
+}
+
+TEST_F(MainDialog, GivesARunTheSelectedDrivesRootOnItsOwnThread) {
+    const std::vector<std::wstring> roots = OpticalDriveRoots();
+    if (roots.size() < 2) GTEST_SKIP() << "fewer than two optical drives";
+    auto copy = [&](int cch, std::wstring& root) {
+        wchar_t buf[16];
+        ::lstrcpyW(buf, L"junk");
+        const LRESULT r = ::SendMessageW(m_hDlg, g_uCopySelectedRootMsg, static_cast<WPARAM>(cch),
+                                         reinterpret_cast<LPARAM>(buf));
+        root = buf;
+        return r;
+    };
+    std::wstring root;
+    SelectByUser(1);
+    EXPECT_EQ(copy(16, root), TRUE);
+    EXPECT_EQ(root, roots[1]);
+    // A buffer too small for the whole root gets nothing.
+    EXPECT_EQ(copy(3, root), FALSE);
+    EXPECT_EQ(root, L"");
+    SelectByUser(-1);
+    EXPECT_EQ(copy(16, root), FALSE);
+    EXPECT_EQ(root, L"");
 }
 
 TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {

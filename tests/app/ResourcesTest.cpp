@@ -315,4 +315,14 @@ TEST(ProgramResources, ManifestAsksForInvokerLevelAndCommonControls6) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
 }
 
+TEST(ProgramResources, ManifestDeclaresSystemDpiAwareness) {
+    const std::vector<BYTE> bytes = ResourceBytes(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    const std::string manifest(bytes.begin(), bytes.end());
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
+              std::string::npos);
+    // Not per monitor: the dialogs do not rescale when moved to another screen.
+    EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos);
+    EXPECT_EQ(manifest.find("permonitor"), std::string::npos);
+}
+
 }  // namespace

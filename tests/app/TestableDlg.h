@@ -10,6 +10,7 @@
 class CTestableDlg : public COrvaneDlg {
 public:
     using COrvaneDlg::AddDriveItem;
+    using COrvaneDlg::DispatchShellEvent;
     using COrvaneDlg::FindDriveItem;
     using COrvaneDlg::UpdateDriveItem;
 

@@ -83,9 +83,16 @@ int Close() {
     HWND hMain = WaitMainDialog();
     if (!hMain) return Fail(L"the main dialog is not there");
     if (HWND hResult = drive::FindOwnedDialog(hMain, drive::kResultTitle)) drive::Press(hResult, IDOK);
-    if (!drive::WaitFor([&] { return drive::IsItemEnabled(hMain, IDCANCEL); }, 30000))
-        return Fail(L"the main dialog did not become idle");
-    drive::Press(hMain, IDCANCEL);
+    // The run's worker enables the buttons a moment before it clears its run
+    // mark, and until then "Выход" is refused: press it until the dialog goes.
+    if (!drive::WaitFor(
+            [&] {
+                if (!IsWindow(hMain)) return true;
+                if (drive::IsItemEnabled(hMain, IDCANCEL)) drive::Press(hMain, IDCANCEL);
+                return false;
+            },
+            30000))
+        return Fail(L"the main dialog did not close");
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "RunInProgress.h"
 #include "ShellEvents.h"
 
 DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
@@ -28,20 +29,9 @@ DialogSession::DialogSession() {
                    WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0;
         },
         30000);
-    if (!m_hDlg) return;
-
-    PIDLIST_ABSOLUTE pidlDrives = nullptr;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidlDrives))) {
-        SHChangeNotifyEntry entry = {pidlDrives, TRUE};
-        m_uTestReg = SHChangeNotifyRegister(
-            m_hDlg, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
-            SHCNE_ALLEVENTS, g_uShellEventMsg, 1, &entry);
-        CoTaskMemFree(pidlDrives);
-    }
 }
 
 DialogSession::~DialogSession() {
-    if (m_uTestReg) SHChangeNotifyDeregister(m_uTestReg);
     Close();
     if (m_hThread) {
         // A dialog that would not close is left to the process's end.
@@ -55,12 +45,13 @@ bool DialogSession::Close() {
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = drive::FindOwnedDialog(m_hDlg, drive::kResultTitle))
         drive::Press(hResult, IDOK);
-    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL); }, 60000);
+    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitForSingleObject(m_hThread, 30000) == WAIT_OBJECT_0;
 }
 
 void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
+    // Only registrations of this process hear it under Wine: the dialog's own.
     SHChangeNotify(lEvent, SHCNF_PATHW, pszPath, nullptr);
     // Wine delivers the message synchronously; a round trip through the
     // dialog's thread makes sure that nothing of it is still pending.
@@ -109,6 +100,10 @@ std::wstring DialogSession::Roots() const {
         s += root.empty() ? L'?' : root[0];
     }
     return s;
+}
+
+std::wstring DialogSession::FieldText() const {
+    return drive::GetText(reinterpret_cast<HWND>(SendMessageW(List(), CBEM_GETEDITCONTROL, 0, 0)));
 }
 
 int DialogSession::IndexOf(wchar_t chLetter) const {

@@ -2,11 +2,9 @@
 // user-interface thread of its own, as the program runs it, while the test's
 // thread works it through its windows like a user and delivers shell events.
 //
-// Shell events: Wine hands a notification only to registrations on the item
-// itself or recursive ones above it, so the dialog's own registration (on the
-// desktop's first folder, not recursive) hears nothing here. The session adds a
-// recursive registration of its own for the same window and message; the
-// events then take the dialog's real path (lock, decode, react).
+// Shell events are raised with SHChangeNotify inside this process, the only
+// one whose registrations Wine tells; they reach the dialog's own registration
+// and take its real path (lock, decode, react).
 #pragma once
 
 #include <windows.h>
@@ -15,10 +13,10 @@
 #include <string>
 
 #include "DialogDriving.h"
-#include "OrvaneDlg.h"
+#include "TestableDlg.h"
 
 // The main dialog with its shell registration in view of the tests.
-class ObservedOrvaneDlg : public COrvaneDlg {
+class ObservedOrvaneDlg : public CTestableDlg {
 public:
     using COrvaneDlg::m_shellNotify;
 };
@@ -35,6 +33,9 @@ public:
     ObservedOrvaneDlg& Object() { return *m_pDlg; }
     bool Started() const { return m_hDlg != nullptr; }
 
+    // Runs fn on the dialog's thread, between its messages, and waits for it.
+    void OnDialogThread(const std::function<void()>& fn) { CTestableDlg::RunOnDialogThread(m_hDlg, fn); }
+
     // Sends one shell notification for a path, from inside this process; it has
     // been handled by the dialog when this returns.
     void Notify(LONG lEvent, const wchar_t* pszPath);
@@ -44,6 +45,7 @@ public:
     int Selection() const;
     std::wstring ItemText(int i) const;
     std::wstring SelectedRoot() const;  // "D:\" of the selected item, or empty
+    std::wstring FieldText() const;     // the text that the closed list shows
     std::wstring Roots() const;         // letters of the listed drives, e.g. "DEFG"
     bool SaveEnabled() const { return drive::IsItemEnabled(m_hDlg, IDOK); }
     bool HashesEnabled() const { return drive::IsItemEnabled(m_hDlg, 1004); }
@@ -66,5 +68,4 @@ private:
     ObservedOrvaneDlg* m_pDlg = nullptr;
     HANDLE m_hThread = nullptr;
     HWND m_hDlg = nullptr;
-    ULONG m_uTestReg = 0;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DialogSession.h"
+#include "RunInProgress.h"
 #include "TestFiles.h"
 
 namespace {
@@ -36,9 +37,10 @@ protected:
     }
     // Waits for the result dialog; then checks the busy state it shows.
     HWND WaitResult() { return drive::WaitResultDialog(s.Dlg(), kWait); }
+    // Idle: the four buttons enabled again and, just after them, the run mark cleared.
     void CloseResultAndWaitIdle(HWND hResult) {
         drive::Press(hResult, IDOK);
-        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
+        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !IsRunInProgress(s.Dlg()); }, kWait));
     }
     DialogSession s;
 };
@@ -196,6 +198,90 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     EXPECT_EQ(nBefore + 1, files::CountOf(files::ReadReportFile(log), L"Старт:"));
     // All four buttons are enabled after the run, whatever the selection holds.
     EXPECT_TRUE(AllRunButtons(s.Dlg(), true));
+}
+
+// A Save run on drive N:, whose UDF label holds characters that no file name
+// can: the proposal replaces them and drops the trailing dots and blanks, and
+// the Save As dialog takes it.
+TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
+    const int n = s.IndexOf(L'N');
+    if (n == -1) GTEST_SKIP() << "no drive N: in this environment";
+    wchar_t label[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeInformationW(L"N:\\", label, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_EQ(files::Env(L"ORVANE_DRIVES_UDF_LABEL"), label) << "the label as the system reads it";
+    const std::wstring proposal = L"Vol_ 1_2 __A_B______";
+
+    const std::wstring dir = files::ScratchDir(L"udf");
+    s.Select(n);
+    drive::Press(s.Dlg(), IDOK);
+    HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
+    ASSERT_TRUE(hSaveAs);
+    HWND hName = nullptr;
+    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    EXPECT_EQ(proposal, drive::GetText(hName));
+
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\" + drive::GetText(hName)));
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    EXPECT_TRUE(files::Exists(dir + L"\\" + proposal + L".iso"));
+    CloseResultAndWaitIdle(hResult);
+}
+
+// The press itself locks the four buttons, on the dialog's thread, before any
+// worker has run; an "Обновить" that reaches the dialog then leaves the list
+// (whose selected drive the worker is about to read) alone.
+TEST_F(RunTest, ThePressLocksTheButtonsAndRefreshWaitsForTheRun) {
+    bool bLocked = false;
+    size_t nDeletedBefore = 0, nDeletedAfter = 0;
+    s.OnDialogThread([&] {
+        nDeletedBefore = s.Object().m_deletedRecords.size();
+        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1004)));
+        bLocked = AllRunButtons(s.Dlg(), false);
+        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1003)));
+        nDeletedAfter = s.Object().m_deletedRecords.size();
+    });
+    EXPECT_TRUE(bLocked);
+    EXPECT_EQ(nDeletedBefore, nDeletedAfter) << "the list was rebuilt under the run";
+
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    CloseResultAndWaitIdle(hResult);
+}
+
+// Whether the run mark was set each time "Обновить" got enabled.
+std::vector<bool> g_markedAtEnable;
+WNDPROC g_pfnRefreshProc = nullptr;
+
+LRESULT CALLBACK WatchedRefreshProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_ENABLE && wParam) g_markedAtEnable.push_back(IsRunInProgress(GetParent(hwnd)) != FALSE);
+    return CallWindowProcW(g_pfnRefreshProc, hwnd, uMsg, wParam, lParam);
+}
+
+// The end of a run enables the buttons first and clears the run mark after:
+// a press that the enabled buttons let through always finds the run ended.
+TEST_F(RunTest, TheButtonsAreEnabledBeforeTheRunMarkIsCleared) {
+    HWND hRefresh = GetDlgItem(s.Dlg(), 1003);
+    g_markedAtEnable.clear();
+    s.OnDialogThread([&] {
+        g_pfnRefreshProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hRefresh, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchedRefreshProc)));
+    });
+    drive::Press(s.Dlg(), 1004);
+    HWND hResult = WaitResult();
+    ASSERT_TRUE(hResult);
+    CloseResultAndWaitIdle(hResult);
+
+    std::vector<bool> marks;
+    s.OnDialogThread([&] {
+        SetWindowLongPtrW(hRefresh, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnRefreshProc));
+        marks = g_markedAtEnable;
+    });
+    ASSERT_FALSE(marks.empty()) << "\"Обновить\" was never enabled";
+    for (bool bMarked : marks) EXPECT_TRUE(bMarked) << "enabled after the run mark was cleared";
 }
 
 // The system menu's Close, grayed (with it the caption's close button).

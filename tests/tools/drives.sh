@@ -25,6 +25,8 @@
 #   J: size 0: the root is a ramfs, whose total size is 0
 #   K: volume that cannot be opened: the size is known, the volume device has no driver
 #   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
+#   N: UDF disc (mkudffs) whose label holds characters that a file name cannot:
+#      $ORVANE_DRIVES_UDF_LABEL (2 MiB)
 # With ORVANE_BENCH_ISO set (a labelled image), only drive M: is made, over that
 # image (ORVANE_BENCH_DEVICE names its loop device).
 #
@@ -39,7 +41,8 @@
 #   ORVANE_DRIVES_BIN     Unix path of a writable folder, and ORVANE_DRIVES_BIN_RO the same
 #                         folder seen through a read-only bind mount (a program kept
 #                         in a folder its user may not write to)
-#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKL"
+#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKLN"
+#   ORVANE_DRIVES_UDF_LABEL the label of drive N:
 # Wine maps / to Z:, so a Unix path /a/b is Z:\a\b for the program.
 
 _drives_dir=
@@ -233,6 +236,14 @@ drives_setup() {
   # L: nothing behind the drive at all.
   _drives_link l "$_drives_dir/no-such-device" "$_drives_dir/no-such-root"
 
+  # N: a UDF disc, its label full of characters that a file name cannot hold
+  # (a colon, slashes, quotes, angle brackets, a bar, wildcards, a tab) and
+  # ending in dots and blanks.
+  export ORVANE_DRIVES_UDF_LABEL=$'Vol: 1/2 <"A|B">?*\t\\. .'
+  truncate -s $((2 * 1048576)) "$iso/n.iso" || return 1
+  mkudffs --utf8 --media-type=dvd --label="$ORVANE_DRIVES_UDF_LABEL" "$iso/n.iso" >/dev/null || return 1
+  _drives_disc n "$iso/n.iso" "$(stat -c %s "$iso/n.iso")" || return 1
+
   # Targets for images: one without room, one where nothing can be created.
   _drives_mount tmpfs "$_drives_dir/small" "size=$((2 * 1048576 + 8192)),mode=0777" || return 1
   _drives_mount tmpfs "$_drives_dir/ro" "size=1048576,mode=0755,ro" || return 1
@@ -244,7 +255,7 @@ drives_setup() {
   mount -o remount,bind,ro "$_drives_dir/bin-ro" || return 1
 
   local l
-  for l in d e f h i; do
+  for l in d e f h i n; do
     _drives_expect "$l" "$iso/$l.iso" || return 1
   done
   # G's 4 GiB take rhash a while: its expectation is computed in the background,
@@ -261,7 +272,7 @@ drives_setup() {
   export ORVANE_DRIVES_RO=$_drives_dir/ro
   export ORVANE_DRIVES_BIN=$_drives_dir/bin-rw
   export ORVANE_DRIVES_BIN_RO=$_drives_dir/bin-ro
-  export ORVANE_DRIVES_LETTERS=DEFGHIJKL
+  export ORVANE_DRIVES_LETTERS=DEFGHIJKLN
 }
 
 # Waits until the mount manager of the (restarted) wineserver knows the drives:

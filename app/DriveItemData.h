@@ -1,5 +1,6 @@
 // The record behind each item of the drive list; the item owns it (LocalAlloc).
-// The drive list writes it; a run's worker reads the selected item's root.
+// Only the drive list reads and writes it, on the dialog's thread; a run gets
+// the selected item's root through the dialog (SelectedRootMessage.h).
 #pragma once
 
 #include <windows.h>
