@@ -114,6 +114,8 @@ void COrvaneDlg::OnHashes() { StartRun(&HashThreadProc); }
 void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
     if (!TryMarkRunInProgress(m_hWnd)) return;
     EnableRunButtons(m_hWnd, FALSE);
+    // CreateRemoteThread on the program's own process is CreateThread with a
+    // process handle: the run's thread starts at once with the dialog as parameter.
     HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr);
     if (hThread) {
         ::CloseHandle(hThread);

@@ -46,25 +46,26 @@ void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
 }
 
 void COrvaneDlg::OnDriveRemoved() {
-    int a = FindDriveItem(true);
-    if (a == -1) return;
+    int nItem = FindDriveItem(true);
+    if (nItem == -1) return;
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
-    if (::SendMessageW(hList, CBEM_DELETEITEM, a, 0) == CB_ERR) return;
-    // The selected drive gone: the one before it (none before the first).
-    if (a <= b) SelectDriveItem(b - 1);
+    int nSel = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
+    if (::SendMessageW(hList, CBEM_DELETEITEM, nItem, 0) == CB_ERR) return;
+    // A drive removed before the selected one: the same drive, one up. The
+    // selected drive itself: the one before it (none before the first).
+    if (nItem <= nSel) SelectDriveItem(nSel - 1);
 }
 
 void COrvaneDlg::OnDriveAdded() {
-    int a = FindDriveItem(false);
-    if (a == -1) return;
+    int nItem = FindDriveItem(false);
+    if (nItem == -1) return;
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    int b = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
-    if (AddDriveItem(a, g_szEventPath) == a) return;
+    int nSel = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
+    if (AddDriveItem(nItem, g_szEventPath) == nItem) return;
     // The drive the user selected stays selected, moved one down when the new
     // one came before it; with no selection before, the first drive.
-    if (b == -1)
+    if (nSel == -1)
         SelectDriveItem(0);
     else
-        SelectDriveItem(a <= b ? b + 1 : b);
+        SelectDriveItem(nItem <= nSel ? nSel + 1 : nSel);
 }

@@ -22,14 +22,14 @@ if [ -z "${ORVANE_BENCH_INNER:-}" ]; then
   xorriso -as mkisofs -quiet -V BENCH_1GIB -o "$work/bench.iso" "$work/src" 2>/dev/null
   rm -rf "$work/src"
   truncate -s $((1024 * 1048576)) "$work/bench.iso"
-  ORVANE_BENCH_INNER=1 ORVANE_BENCH_ISO=$work/bench.iso ORVANE_BENCH_EXE=$exe \
+  ORVANE_BENCH_INNER=1 ORVANE_ONE_DISC=$work/bench.iso ORVANE_BENCH_EXE=$exe \
     "$root/tests/tools/with-test-env.sh" "$root/bench/run-disc-bench.sh" "$build"
   exit
 fi
 
 # Inner part: drive M: is the image on a loop device (tests/tools/drives.sh).
-iso=$ORVANE_BENCH_ISO
-dev=$ORVANE_BENCH_DEVICE
+iso=$ORVANE_ONE_DISC
+dev=$ORVANE_ONE_DISC_DEVICE
 rounds=${ROUNDS:-3}
 out=$(mktemp -d /dev/shm/orvane-bench-out.XXXXXX)
 trap 'rm -rf "$out"' EXIT

@@ -1,6 +1,13 @@
+// The worker thread of a run. It is the one file of job/ that meets the user
+// interface of app/: it shows the run's report in app/'s result dialog. The
+// drive list's records stay in app/: the worker asks the dialog for the
+// selected root by message and never reads a record.
 #include "JobWorker.h"
 
 #include <commctrl.h>
+
+#include <memory>
+#include <vector>
 
 #include "DiscJob.h"
 #include "FileDialog.h"
@@ -42,28 +49,23 @@ DWORD WINAPI HashThreadProc(LPVOID pParam) {
 }
 
 void JobWorker(HWND hDlg, BOOL bSave) {
-    // 1. Lock the dialog: the buttons are disabled for the whole run.
+    // The press has locked the buttons already; marking and disabling again is
+    // harmless and keeps the worker whole on its own.
     MarkRunInProgress(hDlg);
     EnableRunButtons(hDlg, FALSE);
 
-    // 2. The title shows the progress during the run; keep the idle one.
-    int nTitle = GetWindowTextLengthW(hDlg);
-    CString strTitle;
-    {
-        wchar_t* pszTitle = new wchar_t[static_cast<size_t>(nTitle) + 1]();
-        GetWindowTextW(hDlg, pszTitle, nTitle + 1);
-        strTitle = pszTitle;
-        delete[] pszTitle;
-    }
+    // The title shows the progress during the run; keep the idle one.
+    const int nTitle = GetWindowTextLengthW(hDlg);
+    std::vector<wchar_t> title(static_cast<size_t>(nTitle) + 1);
+    GetWindowTextW(hDlg, title.data(), nTitle + 1);
+    const CString strTitle(title.data());
 
-    // 3. The selected drive.
     wchar_t szRoot[8] = {};
     if (CopySelectedRoot(hDlg, szRoot, 8)) {
-        // 4. Proposed name in, chosen image path out; stays empty for Hashes.
+        // Proposed name in, chosen image path out; stays empty for Hashes.
         wchar_t szPath[MAX_PATH];
         ZeroMemory(szPath, sizeof(szPath));
 
-        // 5. Save runs ask where the image goes, proposing the disc's label.
         BOOL bGo = TRUE;
         if (bSave) {
             GetVolumeInformationW(szRoot, szPath, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
@@ -74,24 +76,23 @@ void JobWorker(HWND hDlg, BOOL bSave) {
         }
 
         if (bGo) {
-            CDiscJob* pJob = nullptr;
+            std::unique_ptr<CDiscJob> pJob;
             try {
-                // 6. The run itself; its report says how it ended.
-                pJob = new CDiscJob();
+                pJob = std::make_unique<CDiscJob>();
                 pJob->Run(hDlg, szPath, szRoot[0]);
-                // 7. The report, modal to the main dialog, on this thread.
+                // The report, modal to the main dialog, on this thread.
                 CResultDialog dlgResult(CWnd::FromHandle(hDlg), pJob->GetShownText());
                 dlgResult.DoModal();
             } catch (...) {
                 // Nothing to report beyond what the report already says; the
                 // dialog is restored below as after any run.
             }
-            // 8.
-            delete pJob;
+            // The job goes after its report has been shown, exception or not.
+            pJob.reset();
         }
     }
 
-    // 9. Back to idle: title, then the four buttons, all enabled, and only
+    // Back to idle: title, then the four buttons, all enabled, and only
     // then the mark, so that no new run starts while this one still holds them.
     SetWindowTextW(hDlg, strTitle);
     EnableRunButtons(hDlg, TRUE);

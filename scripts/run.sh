@@ -17,6 +17,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 # shellcheck source=../tests/tools/wine-server.sh
 source "$root/tests/tools/wine-server.sh"
+# shellcheck source=../tests/tools/drives.sh
+source "$root/tests/tools/drives.sh"
 
 say() { echo "orvane: $*"; }
 
@@ -31,8 +33,9 @@ work=$(mktemp -d /tmp/orvane-run.XXXXXX)
 export WINEPREFIX=$work/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+export ORVANE_TEST_WORK=$work
 label=ORVANE_SAMPLE
-loop= ; mounted= ; xvfb_pid= ; prog_pid=
+xvfb_pid= ; prog_pid=
 
 cleanup() {
   local rc=$?
@@ -41,8 +44,7 @@ cleanup() {
   wine_server_end
   [ -n "$prog_pid" ] && wait "$prog_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  [ -n "$mounted" ] && umount "$mounted"
-  [ -n "$loop" ] && losetup -d "$loop"
+  drives_teardown
   rm -rf "$work"
   exit $rc
 }
@@ -65,7 +67,7 @@ fi
 # the folder behind it, a whole number of 4 KiB pages: the image is padded with
 # zeros to such a size, so that the size the drive reports and the bytes its
 # device yields agree.
-mkdir -p "$work/content/docs" "$work/drive"
+mkdir -p "$work/content/docs"
 printf 'orvane sample disc\r\n' >"$work/content/README.TXT"
 seq 1 200000 >"$work/content/docs/NUMBERS.TXT"
 head -c 3000000 /dev/urandom >"$work/content/DATA.BIN"
@@ -76,18 +78,12 @@ truncate -s "$size" "$work/sample.iso"
 say "made the sample disc \"$label\": an ISO 9660 image of three files, $fs_size bytes"
 say "padded it with zeros to $size bytes: Wine gives a drive's size in whole 4 KiB pages"
 
-# --- a private Wine prefix with the sample disc as optical drive D:
-wineboot -i >/dev/null 2>&1
-loop=$(losetup -f --show -r "$work/sample.iso")
-mount -t tmpfs -o "size=$size,mode=0755" orvane-sample "$work/drive"
-mounted=$work/drive
-ln -sfn "$work/drive" "$WINEPREFIX/dosdevices/d:"
-ln -sfn "$loop" "$WINEPREFIX/dosdevices/d::"
-wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
-wineserver -k 2>/dev/null || true   # the mount manager reads the drives when it starts
-wineserver -w 2>/dev/null || true
-wineserver -p
-say "a new Wine prefix has the disc in its CD-ROM drive D: (read-only loop device $loop)"
+# --- a private Wine prefix with the sample disc as optical drive D:, made as
+# the test environment makes its drives.
+wine_prefix_start
+ORVANE_ONE_DISC=$work/sample.iso ORVANE_ONE_DISC_LETTER=d drives_setup
+wine_server_restart
+say "a new Wine prefix has the disc in its CD-ROM drive D: (read-only loop device $ORVANE_ONE_DISC_DEVICE)"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   say "orvane.exe runs on $DISPLAY; the sample disc goes when you close it"

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "Dialog.h"
-#include "ImageList.h"
 
 namespace {
 
@@ -148,19 +147,6 @@ TEST(MessageMap, OkCommandReachesTheBaseDialog) {
     ::PostMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     for (int i = 0; i < 500 && !run.done; ++i) ::Sleep(10);
     EXPECT_EQ(run.result, IDOK);
-}
-
-TEST(ImageList, AddsCopiesOfIconsAndRefusesANullIcon) {
-    CImageList images;
-    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
-    HICON hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-    EXPECT_EQ(images.Add(hIcon), 0);
-    EXPECT_EQ(images.Add(hIcon), 1);
-    EXPECT_EQ(images.Add(nullptr), -1);
-    EXPECT_EQ(images.GetImageCount(), 2);
-    EXPECT_TRUE(images.DeleteImageList());
-    EXPECT_EQ(images.GetSafeHandle(), nullptr);
-    EXPECT_FALSE(images.DeleteImageList());
 }
 
 }  // namespace

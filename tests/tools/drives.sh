@@ -27,8 +27,10 @@
 #   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
 #   N: UDF disc (mkudffs) whose label holds characters that a file name cannot:
 #      $ORVANE_DRIVES_UDF_LABEL (2 MiB)
-# With ORVANE_BENCH_ISO set (a labelled image), only drive M: is made, over that
-# image (ORVANE_BENCH_DEVICE names its loop device).
+# With ORVANE_ONE_DISC set to an image file, only one drive is made over it:
+# letter ORVANE_ONE_DISC_LETTER (M: unless set), its root a tmpfs of the image's
+# size; ORVANE_ONE_DISC_DEVICE then names its loop device. The disc benchmark
+# and the run command use it.
 #
 # For the tests (all exported):
 #   ORVANE_DRIVES_EXPECT  directory with one file per readable letter (d.txt ...):
@@ -174,13 +176,14 @@ drives_setup() {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n' \
     >"$_drives_dir/drives.reg"
 
-  # Benchmark mode: one drive M: over the given image, nothing else.
-  if [ -n "${ORVANE_BENCH_ISO:-}" ]; then
-    _drives_disc m "$ORVANE_BENCH_ISO" "$(stat -c %s "$ORVANE_BENCH_ISO")" || return 1
+  # One drive over the given image, nothing else.
+  if [ -n "${ORVANE_ONE_DISC:-}" ]; then
+    local letter=${ORVANE_ONE_DISC_LETTER:-m}
+    _drives_disc "$letter" "$ORVANE_ONE_DISC" "$(stat -c %s "$ORVANE_ONE_DISC")" || return 1
     _drives_register || return 1
-    _drives_ready_letter=m
-    export ORVANE_BENCH_DEVICE=$_drives_dev
-    export ORVANE_DRIVES_LETTERS=M
+    _drives_ready_letter=$letter
+    export ORVANE_ONE_DISC_DEVICE=$_drives_dev
+    export ORVANE_DRIVES_LETTERS=${letter^^}
     return 0
   fi
 

@@ -1,5 +1,20 @@
-# Ending the wineserver of a private Wine prefix (sourced by the test
-# environment and the scripts).
+# Starting and ending the wineserver of a private Wine prefix (sourced by the
+# test environment and the scripts).
+
+# Makes the prefix $WINEPREFIX and starts its wineserver, which stays alive
+# (persistent) until wine_server_end.
+wine_prefix_start() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  wineboot -i >/dev/null 2>&1
+}
+
+# Restarts the prefix's wineserver: Wine's mount manager reads the drives when
+# the wineserver starts.
+wine_server_restart() {
+  wineserver -k && wineserver -w
+  wineserver -p
+}
 
 # Prints the folder where the wineserver of $WINEPREFIX keeps its socket and
 # lock: server-<device>-<inode> (the prefix directory's, in hex) under a

@@ -39,17 +39,13 @@ trap 'exit 130' INT TERM
 source "$tools/display.sh"
 display_start_xvfb "$work/xvfb.log"
 
-mkdir -p "$WINEPREFIX"
-wineserver -p  # stays alive (persistent) until wineserver -k in cleanup
-wineboot -i >/dev/null 2>&1
+wine_prefix_start
 
 if [ -f "$tools/drives.sh" ]; then
   # shellcheck source=/dev/null
   source "$tools/drives.sh"
   drives_setup
-  # Wine's mount manager reads the drives when the wineserver starts: restart it.
-  wineserver -k && wineserver -w
-  wineserver -p
+  wine_server_restart
 fi
 
 # Wine starts its system processes on demand and they inherit the standard
