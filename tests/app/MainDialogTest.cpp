@@ -17,6 +17,7 @@
 #include "SelectedRootMessage.h"
 #include "ShellEvents.h"
 #include "TestableDlg.h"
+#include "WindowWaits.h"
 #include "resource.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "DialogThread.h"
 #include "OrvaneDlg.h"
 #include "String.h"
+#include "WindowWaits.h"
 #include "resource.h"
 
 namespace {

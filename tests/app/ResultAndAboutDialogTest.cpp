@@ -10,6 +10,7 @@
 #include "AboutDlg.h"
 #include "DialogThread.h"
 #include "ResultDialog.h"
+#include "WindowWaits.h"
 #include "resource.h"
 
 namespace {
@@ -37,14 +38,6 @@ std::wstring EditLine(HWND hEdit, int nLine) {
     return std::wstring(buf, static_cast<size_t>(n));
 }
 
-std::wstring FullText(HWND hWnd) {
-    const int n = ::GetWindowTextLengthW(hWnd);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    ::GetWindowTextW(hWnd, &text[0], n + 1);
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
-
 // A report as a run writes it, with one line far wider than the field.
 const std::wstring kReport =
     L"Старт:\t08.12.2026 20:15:01\r\n"
@@ -66,7 +59,7 @@ TEST(ResultDialog, ShowsTheReportUnchangedOneLinePerLineWithFocusOnOk) {
     HWND hEdit = ::GetDlgItem(hDlg, IDC_REPORT);
     ASSERT_NE(hEdit, nullptr);
 
-    EXPECT_EQ(FullText(hEdit), kReport);
+    EXPECT_EQ(WindowText(hEdit), kReport);
     const std::vector<std::wstring> lines = SplitLines(kReport);
     ASSERT_EQ(::SendMessageW(hEdit, EM_GETLINECOUNT, 0, 0), static_cast<LRESULT>(lines.size()));
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(EditLine(hEdit, static_cast<int>(i)), lines[i]) << "line " << i;
@@ -75,7 +68,7 @@ TEST(ResultDialog, ShowsTheReportUnchangedOneLinePerLineWithFocusOnOk) {
     EXPECT_NE(::SendDlgItemMessageW(hDlg, IDR_MAINFRAME, STM_GETICON, 0, 0), 0);
     // Read-only: typing changes nothing.
     ::SendMessageW(hEdit, WM_CHAR, L'x', 0);
-    EXPECT_EQ(FullText(hEdit), kReport);
+    EXPECT_EQ(WindowText(hEdit), kReport);
 
     ::PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(thread.Join(), IDOK);
@@ -115,7 +108,7 @@ TEST(ResultDialog, EmptyReportShowsAnEmptyFieldAndCancelCloses) {
     });
     HWND hDlg = WaitForThreadWindow(thread.ThreadId(), kResultTitle);
     ASSERT_NE(hDlg, nullptr);
-    EXPECT_EQ(FullText(::GetDlgItem(hDlg, IDC_REPORT)), L"");
+    EXPECT_EQ(WindowText(::GetDlgItem(hDlg, IDC_REPORT)), L"");
     ::PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_EQ(thread.Join(), IDCANCEL);
 }
@@ -167,7 +160,7 @@ TEST(AboutDialog, ShowsIconVersionAndDescription) {
     std::vector<std::wstring> texts;
     bool bIcon = false;
     for (HWND h = ::GetWindow(hDlg, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
-        texts.push_back(FullText(h));
+        texts.push_back(WindowText(h));
         if (::SendMessageW(h, STM_GETICON, 0, 0)) bIcon = true;
     }
     EXPECT_TRUE(bIcon);

@@ -11,6 +11,7 @@
 
 #include "OrvaneApp.h"
 #include "ResultDialog.h"
+#include "WindowWaits.h"
 #include "resource.h"
 
 namespace {
@@ -26,12 +27,11 @@ const wchar_t kSampleReport[] =
     L"SHA-1:\t2AAE6C35C94FCFB415DBE95F408B9CE91EE846ED\r\n";
 
 HWND WaitForMainDialog() {
-    for (int i = 0; i < 500; ++i) {
-        if (HWND h = ::FindWindowW(L"#32770", L"Создание образа CD/DVD"))
-            if (::IsWindowVisible(h)) return h;
-        ::Sleep(20);
-    }
-    return nullptr;
+    HWND hDlg = nullptr;
+    const bool bShown = WaitFor(
+        [&] { return (hDlg = ::FindWindowW(L"#32770", L"Создание образа CD/DVD")) && ::IsWindowVisible(hDlg); },
+        10000);
+    return bShown ? hDlg : nullptr;
 }
 
 }  // namespace

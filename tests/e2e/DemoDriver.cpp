@@ -37,8 +37,7 @@ int Fail(const wchar_t* what) {
 
 HWND WaitMainDialog() {
     HWND h = nullptr;
-    drive::WaitFor([&] { return (h = drive::FindMainDialog()) != nullptr; },
-                   60000);
+    WaitFor([&] { return (h = drive::FindMainDialog()) != nullptr; }, 60000);
     return h;
 }
 
@@ -46,7 +45,7 @@ HWND WaitMainDialog() {
 int Save(const std::wstring& path, std::wstring& text) {
     HWND hMain = WaitMainDialog();
     if (!hMain) return Fail(L"the main dialog did not appear");
-    if (!drive::WaitFor([&] { return drive::IsItemEnabled(hMain, IDOK); }, 30000))
+    if (!WaitFor([&] { return drive::IsItemEnabled(hMain, IDOK); }, 30000))
         return Fail(L"\"Сохранить\" was not enabled (no disc in the selected drive?)");
     drive::Press(hMain, IDOK);
 
@@ -54,9 +53,9 @@ int Save(const std::wstring& path, std::wstring& text) {
     if (!hSaveAs) return Fail(L"the Save As dialog did not appear");
     text = L"pressed \"Сохранить\" (Save): the Save As dialog opened\n";
     HWND hEdit = nullptr;
-    if (!drive::WaitFor([&] { return (hEdit = drive::FileNameEdit(hSaveAs)) != nullptr; }, 10000))
+    if (!WaitFor([&] { return (hEdit = drive::FileNameEdit(hSaveAs)) != nullptr; }, 10000))
         return Fail(L"the Save As dialog has no file-name box");
-    text += L"Save As proposed the disc's label as the file name: " + drive::GetText(hEdit) + L"\n";
+    text += L"Save As proposed the disc's label as the file name: " + WindowText(hEdit) + L"\n";
     drive::ConfirmSaveAs(hSaveAs, path);
     text += L"typed the image's path without extension and pressed Save: " + path + L"\n";
 
@@ -82,10 +81,10 @@ int SaveTo(const std::wstring& path, const wchar_t* pszOut) {
 int Close() {
     HWND hMain = WaitMainDialog();
     if (!hMain) return Fail(L"the main dialog is not there");
-    if (HWND hResult = drive::FindOwnedDialog(hMain, drive::kResultTitle)) drive::Press(hResult, IDOK);
+    if (HWND hResult = FindOwnedDialog(hMain, drive::kResultTitle)) drive::Press(hResult, IDOK);
     // The run's worker enables the buttons a moment before it clears its run
     // mark, and until then "Выход" is refused: press it until the dialog goes.
-    if (!drive::WaitFor(
+    if (!WaitFor(
             [&] {
                 if (!IsWindow(hMain)) return true;
                 if (drive::IsItemEnabled(hMain, IDCANCEL)) drive::Press(hMain, IDCANCEL);

@@ -1,7 +1,7 @@
 // Helpers that drive orvane's dialogs the way a user does, through their real
-// windows: find a dialog by owner and title, read and set control texts, press
-// buttons. Used by the end-to-end tests (same process) and by the demo driver
-// (another process on the same Wine server).
+// windows: find the main dialog and the dialogs it owns, read and set control
+// texts, press buttons. Used by the end-to-end tests (same process) and by the
+// demo driver (another process on the same Wine server).
 #pragma once
 
 #include <windows.h>
@@ -9,31 +9,15 @@
 
 #include <string>
 
+#include "WindowWaits.h"
+
 namespace drive {
 
 // The main dialog's title while idle, and the result dialog's title.
 inline const wchar_t* const kMainTitle = L"Создание образа CD/DVD";
 inline const wchar_t* const kResultTitle = L"orvane - иформация";
 
-// Polls f every 20 ms until it yields true or ms have passed.
-template <class F>
-bool WaitFor(F f, DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        if (f()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(20);
-    }
-}
-
-inline std::wstring GetText(HWND h) {
-    if (!h) return std::wstring();
-    wchar_t buf[4096];
-    LRESULT n = SendMessageW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));
-    return std::wstring(buf, static_cast<size_t>(n));
-}
-
-inline std::wstring GetItemText(HWND hDlg, int id) { return GetText(GetDlgItem(hDlg, id)); }
+inline std::wstring GetItemText(HWND hDlg, int id) { return WindowText(GetDlgItem(hDlg, id)); }
 
 inline bool IsItemEnabled(HWND hDlg, int id) { return IsWindowEnabled(GetDlgItem(hDlg, id)) != FALSE; }
 
@@ -64,46 +48,12 @@ inline HWND FindMainDialog(DWORD dwProcessId = 0) {
     return q.hFound;
 }
 
-// A visible dialog-class window owned by hOwner; with pszTitle, only one with
-// that title; with pszNotTitle, only one with another title.
-inline HWND FindOwnedDialog(HWND hOwner, const wchar_t* pszTitle = nullptr,
-                            const wchar_t* pszNotTitle = nullptr) {
-    struct Query {
-        HWND hOwner;
-        const wchar_t* pszTitle;
-        const wchar_t* pszNotTitle;
-        HWND hFound;
-    } q = {hOwner, pszTitle, pszNotTitle, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            Query* pq = reinterpret_cast<Query*>(lp);
-            wchar_t cls[64] = {};
-            GetClassNameW(h, cls, 64);
-            if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-            if (GetWindow(h, GW_OWNER) != pq->hOwner) return TRUE;
-            std::wstring title = GetText(h);
-            if (pq->pszTitle && title != pq->pszTitle) return TRUE;
-            if (pq->pszNotTitle && title == pq->pszNotTitle) return TRUE;
-            pq->hFound = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&q));
-    return q.hFound;
-}
-
-inline HWND WaitOwnedDialog(HWND hOwner, DWORD ms, const wchar_t* pszTitle = nullptr,
-                            const wchar_t* pszNotTitle = nullptr) {
-    HWND h = nullptr;
-    WaitFor([&] { return (h = FindOwnedDialog(hOwner, pszTitle, pszNotTitle)) != nullptr; }, ms);
-    return h;
-}
-
 // The Save As dialog is any dialog the main dialog owns other than the result dialog.
 inline HWND WaitSaveAsDialog(HWND hMain, DWORD ms) {
-    return WaitOwnedDialog(hMain, ms, nullptr, kResultTitle);
+    return WaitForOwnedDialog(hMain, ms, nullptr, kResultTitle);
 }
 
-inline HWND WaitResultDialog(HWND hMain, DWORD ms) { return WaitOwnedDialog(hMain, ms, kResultTitle); }
+inline HWND WaitResultDialog(HWND hMain, DWORD ms) { return WaitForOwnedDialog(hMain, ms, kResultTitle); }
 
 // The edit field of the Save As dialog's file-name box (control 1148).
 inline HWND FileNameEdit(HWND hSaveAs) {

@@ -5,49 +5,37 @@
 #include "RunInProgress.h"
 #include "ShellEvents.h"
 
-DWORD WINAPI DialogSession::UiThread(LPVOID pParam) {
-    DialogSession* pThis = static_cast<DialogSession*>(pParam);
-    // As the application starts the dialog: COM, common controls, modal loop.
-    CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), 0xFF};
-    InitCommonControlsEx(&icc);
-    pThis->m_pDlg->DoModal();
-    // As the application does: the dialog object goes (ending its shell
-    // registration) before COM.
-    delete pThis->m_pDlg;
-    pThis->m_pDlg = nullptr;
-    CoUninitialize();
-    return 0;
-}
-
 DialogSession::DialogSession() {
     m_pDlg = new ObservedOrvaneDlg();
-    m_hThread = CreateThread(nullptr, 0, UiThread, this, 0, nullptr);
-    drive::WaitFor(
-        [&] {
-            return (m_hDlg = drive::FindMainDialog()) != nullptr ||
-                   WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0;
-        },
-        30000);
+    // As the application starts the dialog: COM (the thread's own), common
+    // controls, modal loop.
+    m_thread = std::make_unique<DialogThread>([this] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), 0xFF};
+        InitCommonControlsEx(&icc);
+        const INT_PTR nResult = m_pDlg->DoModal();
+        // As the application does: the dialog object goes (ending its shell
+        // registration) before COM.
+        delete m_pDlg;
+        m_pDlg = nullptr;
+        return nResult;
+    });
+    WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr || m_thread->Finished(); }, 30000);
 }
 
 DialogSession::~DialogSession() {
     Close();
-    if (m_hThread) {
-        // A dialog that would not close is left to the process's end.
-        WaitForSingleObject(m_hThread, 30000);
-        CloseHandle(m_hThread);
-    }
+    // A dialog that would not close is left to the process's end.
+    if (!WaitFor([&] { return m_thread->Finished(); }, 30000)) static_cast<void>(m_thread.release());
 }
 
 bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
-    if (HWND hResult = drive::FindOwnedDialog(m_hDlg, drive::kResultTitle))
+    if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle))
         drive::Press(hResult, IDOK);
-    drive::WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
+    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
     drive::Press(m_hDlg, IDCANCEL);
-    return WaitForSingleObject(m_hThread, 30000) == WAIT_OBJECT_0;
+    return WaitFor([&] { return m_thread->Finished(); }, 30000);
 }
 
 void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
@@ -103,7 +91,7 @@ std::wstring DialogSession::Roots() const {
 }
 
 std::wstring DialogSession::FieldText() const {
-    return drive::GetText(reinterpret_cast<HWND>(SendMessageW(List(), CBEM_GETEDITCONTROL, 0, 0)));
+    return WindowText(reinterpret_cast<HWND>(SendMessageW(List(), CBEM_GETEDITCONTROL, 0, 0)));
 }
 
 int DialogSession::IndexOf(wchar_t chLetter) const {
@@ -121,5 +109,5 @@ void DialogSession::Select(int i) {
 bool DialogSession::FlushPosted() {
     const int target = Selection() == 0 ? -1 : 0;
     PostMessageW(List(), CB_SETCURSEL, static_cast<WPARAM>(target), 0);
-    return drive::WaitFor([&] { return Selection() == target; }, 30000);
+    return WaitFor([&] { return Selection() == target; }, 30000);
 }

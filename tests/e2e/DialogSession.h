@@ -10,9 +10,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 
 #include "DialogDriving.h"
+#include "DialogThread.h"
 #include "TestableDlg.h"
 
 // The main dialog with its shell registration in view of the tests.
@@ -63,9 +65,7 @@ public:
     bool Close();
 
 private:
-    static DWORD WINAPI UiThread(LPVOID pParam);
-
     ObservedOrvaneDlg* m_pDlg = nullptr;
-    HANDLE m_hThread = nullptr;
+    std::unique_ptr<DialogThread> m_thread;
     HWND m_hDlg = nullptr;
 };

@@ -40,7 +40,7 @@ protected:
     // Idle: the four buttons enabled again and, just after them, the run mark cleared.
     void CloseResultAndWaitIdle(HWND hResult) {
         drive::Press(hResult, IDOK);
-        ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !IsRunInProgress(s.Dlg()); }, kWait));
+        ASSERT_TRUE(WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !IsRunInProgress(s.Dlg()); }, kWait));
     }
     DialogSession s;
 };
@@ -54,12 +54,12 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     // No Save As dialog came before it: the result is the only dialog the main one owns.
-    EXPECT_EQ(hResult, drive::FindOwnedDialog(s.Dlg()));
+    EXPECT_EQ(hResult, FindOwnedDialog(s.Dlg()));
 
     // While the report is shown the run is still on: four buttons locked, the
     // title and the status line keep the run's last progress.
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
-    EXPECT_EQ(L"Хеширование - 100.00 %", drive::GetText(s.Dlg()));
+    EXPECT_EQ(L"Хеширование - 100.00 %", WindowText(s.Dlg()));
     EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
 
     const std::wstring report = drive::ResultText(hResult);
@@ -72,7 +72,7 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
         << "orvane.log does not end with the report shown";
 
     CloseResultAndWaitIdle(hResult);
-    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
     // The status line keeps the last state of the run.
     EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
 }
@@ -83,18 +83,18 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
     ASSERT_TRUE(hSaveAs);
     HWND hName = nullptr;
-    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
-    EXPECT_EQ(L"ORVANE_DISC", drive::GetText(hName));
+    ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    EXPECT_EQ(L"ORVANE_DISC", WindowText(hName));
     // The buttons are locked from the press on, also while Save As is open.
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
-    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
 
     // A name without extension: the dialog adds .iso.
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\образ диска"));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     const std::wstring image = dir + L"\\образ диска.iso";
-    EXPECT_EQ(L"Создание образа - 100.00 %", drive::GetText(s.Dlg()));
+    EXPECT_EQ(L"Создание образа - 100.00 %", WindowText(s.Dlg()));
     EXPECT_EQ(L"\"образ диска.iso\" ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
 
@@ -109,7 +109,7 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     EXPECT_EQ(report + L"\r\n", files::ReadReportFile(image + L".log"));
 
     CloseResultAndWaitIdle(hResult);
-    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
 }
 
 TEST_F(RunTest, CancellingSaveAsWritesNothingAndRestoresTheDialog) {
@@ -119,13 +119,13 @@ TEST_F(RunTest, CancellingSaveAsWritesNothingAndRestoresTheDialog) {
     HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
     ASSERT_TRUE(hSaveAs);
     HWND hName = nullptr;
-    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
     SendMessageW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((dir + L"\\cancelled").c_str()));
     drive::CancelSaveAs(hSaveAs);
 
-    ASSERT_TRUE(drive::WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
-    EXPECT_EQ(nullptr, drive::FindOwnedDialog(s.Dlg())) << "a dialog is still open";
-    EXPECT_EQ(kIdleTitle, drive::GetText(s.Dlg()));
+    ASSERT_TRUE(WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
+    EXPECT_EQ(nullptr, FindOwnedDialog(s.Dlg())) << "a dialog is still open";
+    EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
     EXPECT_EQ(0, files::FileCount(dir));
     EXPECT_EQ(logBefore, files::ReadReportFile(files::HashesLogPath()));
 }
@@ -140,7 +140,7 @@ TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     ASSERT_EQ(-1, s.IndexOf(L'D'));
 
-    ASSERT_TRUE(drive::WaitFor([&] { return drive::FileNameEdit(hSaveAs) != nullptr; }, kWait));
+    ASSERT_TRUE(WaitFor([&] { return drive::FileNameEdit(hSaveAs) != nullptr; }, kWait));
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\d"));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
@@ -190,11 +190,11 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     for (int id : {IDOK, 1004})
         SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), id)));
-    EXPECT_EQ(hResult, drive::FindOwnedDialog(s.Dlg()));
+    EXPECT_EQ(hResult, FindOwnedDialog(s.Dlg()));
 
     CloseResultAndWaitIdle(hResult);
     // Idle again: no other dialog is waiting, and the log has one report more.
-    EXPECT_EQ(nullptr, drive::FindOwnedDialog(s.Dlg()));
+    EXPECT_EQ(nullptr, FindOwnedDialog(s.Dlg()));
     EXPECT_EQ(nBefore + 1, files::CountOf(files::ReadReportFile(log), L"Старт:"));
     // All four buttons are enabled after the run, whatever the selection holds.
     EXPECT_TRUE(AllRunButtons(s.Dlg(), true));
@@ -217,10 +217,10 @@ TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
     HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
     ASSERT_TRUE(hSaveAs);
     HWND hName = nullptr;
-    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
-    EXPECT_EQ(proposal, drive::GetText(hName));
+    ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    EXPECT_EQ(proposal, WindowText(hName));
 
-    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\" + drive::GetText(hName)));
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\" + WindowText(hName)));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
@@ -312,7 +312,7 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     // The run finishes normally; then "Выход" closes the dialog.
     CloseResultAndWaitIdle(hResult);
     EXPECT_TRUE(IsWindow(s.Dlg()));
-    EXPECT_TRUE(drive::WaitFor([&] { return !CloseGrayed(s.Dlg()); }, kWait));
+    EXPECT_TRUE(WaitFor([&] { return !CloseGrayed(s.Dlg()); }, kWait));
     EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     EXPECT_TRUE(s.Close());
 }
@@ -342,7 +342,7 @@ protected:
         if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
             return nullptr;
         HWND h = nullptr;
-        drive::WaitFor([&] { return (h = drive::FindMainDialog(m_pi.dwProcessId)) != nullptr; }, kWait);
+        WaitFor([&] { return (h = drive::FindMainDialog(m_pi.dwProcessId)) != nullptr; }, kWait);
         return h;
     }
     std::wstring m_exe;
@@ -351,7 +351,7 @@ protected:
 
 // Percentage in the title of a Save run, or -1.
 double SavePercent(HWND hDlg) {
-    const std::wstring title = drive::GetText(hDlg), prefix = L"Создание образа - ";
+    const std::wstring title = WindowText(hDlg), prefix = L"Создание образа - ";
     return title.rfind(prefix, 0) == 0 ? _wtof(title.c_str() + prefix.size()) : -1.0;
 }
 
@@ -372,20 +372,20 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     HWND hList = GetDlgItem(hDlg, 1000);
     SendMessageW(hList, CB_SETCURSEL, 3, 0);
     SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hList));
-    ASSERT_TRUE(drive::WaitFor([&] { return drive::IsItemEnabled(hDlg, IDOK); }, kWait));
+    ASSERT_TRUE(WaitFor([&] { return drive::IsItemEnabled(hDlg, IDOK); }, kWait));
     drive::Press(hDlg, IDOK);
     HWND hSaveAs = drive::WaitSaveAsDialog(hDlg, kWait);
     ASSERT_TRUE(hSaveAs);
     HWND hName = nullptr;
-    ASSERT_TRUE(drive::WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
-    ASSERT_EQ(L"BIG_DISC", drive::GetText(hName));
+    ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
+    ASSERT_EQ(L"BIG_DISC", WindowText(hName));
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, image));
     // The Save As dialog asks before replacing the file: yes.
-    HWND hAsk = drive::WaitOwnedDialog(hSaveAs, kWait);
+    HWND hAsk = WaitForOwnedDialog(hSaveAs, kWait);
     ASSERT_TRUE(hAsk);
     drive::Press(hAsk, IDYES);
 
-    ASSERT_TRUE(drive::WaitFor([&] { return SavePercent(hDlg) >= 1.0; }, kWait)) << drive::GetText(hDlg);
+    ASSERT_TRUE(WaitFor([&] { return SavePercent(hDlg) >= 1.0; }, kWait)) << WindowText(hDlg);
     const double dAt = SavePercent(hDlg);
     EXPECT_LT(dAt, 100.0);
     HANDLE hKill = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_pi.dwProcessId);
@@ -394,7 +394,7 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hKill, kWait));
     CloseHandle(hKill);
 
-    EXPECT_TRUE(drive::WaitFor([&] { return files::FileCount(dir) == 1; }, kWait))
+    EXPECT_TRUE(WaitFor([&] { return files::FileCount(dir) == 1; }, kWait))
         << files::FileCount(dir) << " files after the kill at " << dAt << " %";
     std::string now;
     ASSERT_TRUE(files::ReadAll(image, now));
@@ -411,7 +411,7 @@ TEST_F(ProgramTest, UnsavedReportIsShown) {
     const std::wstring exe = files::FromUnix(ro) + L"\\orvane.exe";
     HWND hDlg = Start(exe);
     ASSERT_TRUE(hDlg) << "orvane.exe showed no main dialog";
-    ASSERT_TRUE(drive::WaitFor([&] { return drive::IsItemEnabled(hDlg, 1004); }, kWait));
+    ASSERT_TRUE(WaitFor([&] { return drive::IsItemEnabled(hDlg, 1004); }, kWait));
     drive::Press(hDlg, 1004);
     HWND hResult = drive::WaitResultDialog(hDlg, kWait);
     ASSERT_TRUE(hResult);
@@ -431,7 +431,7 @@ TEST_F(ProgramTest, UnsavedReportIsShown) {
     drive::Press(hResult, IDOK);
     // "Выход" comes back a moment before the run's mark goes, and is refused
     // until then: pressed until the program ends.
-    EXPECT_TRUE(drive::WaitFor(
+    EXPECT_TRUE(WaitFor(
         [&] {
             drive::Press(hDlg, IDCANCEL);
             return WaitForSingleObject(m_pi.hProcess, 100) == WAIT_OBJECT_0;

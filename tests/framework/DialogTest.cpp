@@ -5,12 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Dialog.h"
+#include "DialogThread.h"
+#include "WindowWaits.h"
 
 namespace {
 
@@ -59,42 +59,20 @@ BEGIN_MESSAGE_MAP(CDerivedTestDlg, CBaseTestDlg)
     ON_WM_SYSCOMMAND()
 END_MESSAGE_MAP()
 
-HWND WaitForDialog(DWORD tid) {
-    for (int i = 0; i < 500; ++i) {
-        HWND found = nullptr;
-        ::EnumThreadWindows(tid, [](HWND h, LPARAM l) -> BOOL {
-            *reinterpret_cast<HWND*>(l) = h;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&found));
-        if (found && ::IsWindowVisible(found)) return found;
-        ::Sleep(10);
-    }
-    return nullptr;
-}
-
+// The test dialog modal on a thread of its own; the thread goes with the object.
 struct RunningDialog {
     CDerivedTestDlg dlg;
-    std::atomic<DWORD> tid{0};
-    std::atomic<INT_PTR> result{-100};
-    std::atomic<bool> done{false};
-    CWnd* pFromHandleOnThread = nullptr;
     CWnd* pPermanentAfter = reinterpret_cast<CWnd*>(1);
-    std::thread thread;
     HWND hDlg = nullptr;
+    DialogThread thread{[this] {
+        const INT_PTR nResult = dlg.DoModal();
+        pPermanentAfter = CWnd::FromHandlePermanent(hDlg);
+        return nResult;
+    }};
 
-    RunningDialog() {
-        thread = std::thread([this] {
-            tid = ::GetCurrentThreadId();
-            result = dlg.DoModal();
-            pPermanentAfter = CWnd::FromHandlePermanent(hDlg);
-            done = true;
-        });
-        while (tid == 0) ::Sleep(1);
-        hDlg = WaitForDialog(tid);
-    }
+    RunningDialog() { hDlg = WaitForThreadWindow(thread.ThreadId(), L"framework test"); }
     ~RunningDialog() {
         if (hDlg && ::IsWindow(hDlg)) ::SendMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-        thread.join();
     }
 };
 
@@ -133,9 +111,7 @@ TEST(MessageMap, DerivedEntriesComeFirstAndUnlistedMessagesGetTheDefault) {
     // A handled system command whose handler asks for the default processing:
     // SC_CLOSE then becomes the cancel command, which CDialog ends the dialog with.
     ::SendMessageW(run.hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    for (int i = 0; i < 500 && !run.done; ++i) ::Sleep(10);
-    ASSERT_TRUE(run.done);
-    EXPECT_EQ(run.result, IDCANCEL);
+    ASSERT_EQ(run.thread.Join(), IDCANCEL);
     EXPECT_EQ(run.dlg.m_log.back(), "syscommand " + std::to_string(SC_CLOSE));
     EXPECT_EQ(run.pPermanentAfter, nullptr);
     EXPECT_EQ(run.dlg.m_hWnd, nullptr);
@@ -145,8 +121,7 @@ TEST(MessageMap, OkCommandReachesTheBaseDialog) {
     RunningDialog run;
     ASSERT_NE(run.hDlg, nullptr);
     ::PostMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    for (int i = 0; i < 500 && !run.done; ++i) ::Sleep(10);
-    EXPECT_EQ(run.result, IDOK);
+    EXPECT_EQ(run.thread.Join(), IDOK);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "WindowWaits.h"
+
 namespace jobtest {
 
 namespace {
@@ -44,17 +46,9 @@ CTestDialog::CTestDialog() {
 
 CTestDialog::~CTestDialog() { DestroyWindow(m_hWnd); }
 
-std::wstring CTestDialog::Title() const {
-    wchar_t buf[512] = {};
-    GetWindowTextW(m_hWnd, buf, 512);
-    return buf;
-}
+std::wstring CTestDialog::Title() const { return WindowText(m_hWnd); }
 
-std::wstring CTestDialog::Status() const {
-    wchar_t buf[512] = {};
-    GetDlgItemTextW(m_hWnd, 1002, buf, 512);
-    return buf;
-}
+std::wstring CTestDialog::Status() const { return WindowText(GetDlgItem(m_hWnd, 1002)); }
 
 int CTestDialog::BarPos() const {
     return static_cast<int>(SendDlgItemMessageW(m_hWnd, 1001, PBM_GETPOS, 0, 0));

@@ -6,13 +6,13 @@
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <thread>
 
 class DialogThread {
 public:
     // body runs on the new thread (COM initialised there) and returns the modal result.
     explicit DialogThread(std::function<INT_PTR()> body);
+    // Waits for the thread, however long it takes.
     ~DialogThread();
     DialogThread(const DialogThread&) = delete;
     DialogThread& operator=(const DialogThread&) = delete;
@@ -28,12 +28,3 @@ private:
     std::atomic<bool> m_finished{false};
     INT_PTR m_result = -2;
 };
-
-// The visible top-level window of thread tid with this title; null when none
-// appears within the timeout.
-HWND WaitForThreadWindow(DWORD tid, const std::wstring& title, DWORD dwTimeoutMs = 10000);
-// Waits until the window is gone; false on a timeout.
-bool WaitForWindowGone(HWND hWnd, DWORD dwTimeoutMs = 10000);
-// The window that has the keyboard focus on thread tid.
-HWND FocusOfThread(DWORD tid);
-std::wstring WindowText(HWND hWnd);
