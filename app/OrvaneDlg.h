@@ -66,7 +66,7 @@ protected:
     void OnDriveRemoved();
 
     HICON m_hIcon;
-    CImageList m_imageList;               // small icons of the drive list
-    CMap<int, int, int, int> m_iconMap;   // shell system image index -> index in m_imageList
+    CImageList m_imageList;              // small icons of the drive list
+    CMap<int, int, int, int> m_iconMap;  // shell system image index -> index in m_imageList
     CShellNotifyRegistration m_shellNotify;
 };

@@ -46,4 +46,3 @@ void CResultDialog::ShowAllLines() {
     ::GetWindowRect(m_hWnd, &rc);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top + dy, SWP_NOMOVE | SWP_NOZORDER);
 }
-

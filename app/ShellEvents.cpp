@@ -16,8 +16,8 @@ LRESULT COrvaneDlg::OnShellEvent(WPARAM wParam, LPARAM lParam) {
     // sending process's id.
     PIDLIST_ABSOLUTE* pidls = nullptr;
     LONG lEvent = 0;
-    HANDLE hLock = SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam),
-                                             static_cast<DWORD>(lParam), &pidls, &lEvent);
+    HANDLE hLock =
+        SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &pidls, &lEvent);
     if (!hLock) return 0;
     if (pidls && pidls[0]) DispatchShellEvent(pidls[0], lEvent);
     SHChangeNotification_Unlock(hLock);

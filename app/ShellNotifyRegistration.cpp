@@ -32,8 +32,7 @@ HRESULT CShellNotifyRegistration::Register(HWND hwnd) {
         return FAILED(hr) ? hr : E_FAIL;
     }
 
-    hr = pDesktop->BindToObject(pidl, nullptr, IID_IShellFolder,
-                                reinterpret_cast<void**>(&m_pFolder));
+    hr = pDesktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&m_pFolder));
     if (FAILED(hr)) {
         m_pFolder = nullptr;
         CoTaskMemFree(pidl);
@@ -44,10 +43,9 @@ HRESULT CShellNotifyRegistration::Register(HWND hwnd) {
     SHChangeNotifyEntry entry = {};
     entry.pidl = pidl;
     entry.fRecursive = TRUE;
-    m_uRegId = SHChangeNotifyRegister(
-        hwnd, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
-        SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED | SHCNE_DRIVEREMOVED | SHCNE_DRIVEADD, uMsg, 1,
-        &entry);
+    m_uRegId = SHChangeNotifyRegister(hwnd, SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery,
+                                      SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED | SHCNE_DRIVEREMOVED | SHCNE_DRIVEADD,
+                                      uMsg, 1, &entry);
     hr = m_uRegId != 0 ? S_OK : E_FAIL;
     if (m_uRegId == 0) {
         // Not registered: keep no folder bound either.

@@ -7,8 +7,7 @@ namespace {
 HANDLE ModuleActivationContext() {
     static const HANDLE s_hActCtx = [] {
         HMODULE hModule = AfxFindResourceHandle(MAKEINTRESOURCEW(1), RT_MANIFEST);
-        if (!::FindResourceW(hModule, MAKEINTRESOURCEW(1), RT_MANIFEST))
-            return INVALID_HANDLE_VALUE;
+        if (!::FindResourceW(hModule, MAKEINTRESOURCEW(1), RT_MANIFEST)) return INVALID_HANDLE_VALUE;
         wchar_t szPath[MAX_PATH] = {};
         ::GetModuleFileNameW(hModule, szPath, MAX_PATH);
         ACTCTXW ctx = {};

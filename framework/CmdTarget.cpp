@@ -12,8 +12,7 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap()
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
     const bool bRouted = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
-    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap;
-         pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap; pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->pfn; ++e) {
             if (e->pnRegisteredMessage) {
                 if (*e->pnRegisteredMessage != 0 && *e->pnRegisteredMessage == nMessage) return e;

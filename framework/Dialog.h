@@ -29,7 +29,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
 
-    UINT m_nIDHelp;         // the template id
+    UINT m_nIDHelp;  // the template id
     CWnd* m_pParentWnd;
 
 private:

@@ -10,6 +10,4 @@ bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
     return false;
 }
 
-bool CObject::IsKindOf(const CRuntimeClass* pClass) const {
-    return GetRuntimeClass()->IsDerivedFrom(pClass);
-}
+bool CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }

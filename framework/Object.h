@@ -9,9 +9,9 @@ class CObject;
 struct CRuntimeClass {
     const char* m_lpszClassName;
     int m_nObjectSize;
-    UINT m_wSchema;                       // 0xFFFF: not serialisable
-    CObject* (*m_pfnCreateObject)();      // null: no dynamic creation
-    const CRuntimeClass* m_pBaseClass;    // null for CObject
+    UINT m_wSchema;                     // 0xFFFF: not serialisable
+    CObject* (*m_pfnCreateObject)();    // null: no dynamic creation
+    const CRuntimeClass* m_pBaseClass;  // null for CObject
 
     // True when this class is pBaseClass or derives from it.
     bool IsDerivedFrom(const CRuntimeClass* pBaseClass) const;
@@ -32,12 +32,12 @@ protected:
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)                          \
-public:                                                      \
-    static const CRuntimeClass class##class_name;            \
+#define DECLARE_DYNAMIC(class_name)               \
+public:                                           \
+    static const CRuntimeClass class##class_name; \
     const CRuntimeClass* GetRuntimeClass() const override;
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                            \
-    const CRuntimeClass class_name::class##class_name = {                         \
-        #class_name, sizeof(class_name), 0xFFFF, nullptr, RUNTIME_CLASS(base_class_name)}; \
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                                     \
+    const CRuntimeClass class_name::class##class_name = {#class_name, sizeof(class_name), 0xFFFF, nullptr, \
+                                                         RUNTIME_CLASS(base_class_name)};                  \
     const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }

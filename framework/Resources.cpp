@@ -1,5 +1,3 @@
 #include "Resources.h"
 
-HINSTANCE AfxFindResourceHandle(LPCWSTR, LPCWSTR) {
-    return GetModuleHandleW(nullptr);
-}
+HINSTANCE AfxFindResourceHandle(LPCWSTR, LPCWSTR) { return GetModuleHandleW(nullptr); }

@@ -31,8 +31,8 @@ bool CString::LoadString(UINT nID) {
     const wchar_t* p = nullptr;
     // With a zero buffer size the loader hands out a read-only pointer into
     // the resource itself; the text there is not NUL-terminated.
-    const int n = ::LoadStringW(AfxFindResourceHandle(MAKEINTRESOURCEW((nID >> 4) + 1), RT_STRING),
-                              nID, reinterpret_cast<wchar_t*>(&p), 0);
+    const int n = ::LoadStringW(AfxFindResourceHandle(MAKEINTRESOURCEW((nID >> 4) + 1), RT_STRING), nID,
+                                reinterpret_cast<wchar_t*>(&p), 0);
     if (n <= 0 || !p) return false;
     m_str.assign(p, static_cast<size_t>(n));
     return true;

@@ -21,11 +21,27 @@ public:
     void Empty() { m_str.clear(); }
     wchar_t operator[](int i) const { return m_str[static_cast<size_t>(i)]; }
 
-    CString& operator=(const wchar_t* psz) { m_str = psz ? psz : L""; return *this; }
-    CString& operator+=(const wchar_t* psz) { if (psz) m_str += psz; return *this; }
-    CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }
-    CString& operator+=(wchar_t ch) { m_str += ch; return *this; }
-    friend CString operator+(const CString& a, const wchar_t* b) { CString r(a); r += b; return r; }
+    CString& operator=(const wchar_t* psz) {
+        m_str = psz ? psz : L"";
+        return *this;
+    }
+    CString& operator+=(const wchar_t* psz) {
+        if (psz) m_str += psz;
+        return *this;
+    }
+    CString& operator+=(const CString& s) {
+        m_str += s.m_str;
+        return *this;
+    }
+    CString& operator+=(wchar_t ch) {
+        m_str += ch;
+        return *this;
+    }
+    friend CString operator+(const CString& a, const wchar_t* b) {
+        CString r(a);
+        r += b;
+        return r;
+    }
     friend bool operator==(const CString& a, const wchar_t* b) { return a.m_str == (b ? b : L""); }
 
     // Inserts one character before position nIndex (clamped to the string's ends).

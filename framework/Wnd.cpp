@@ -78,8 +78,7 @@ void CWnd::Detach() {
 
 LRESULT CWnd::Default() {
     if (!m_pCurrentMsg || !m_pfnSuper) return 0;
-    return ::CallWindowProcW(m_pfnSuper, m_hWnd, m_pCurrentMsg->nMessage, m_pCurrentMsg->wParam,
-                             m_pCurrentMsg->lParam);
+    return ::CallWindowProcW(m_pfnSuper, m_hWnd, m_pCurrentMsg->nMessage, m_pCurrentMsg->wParam, m_pCurrentMsg->lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam) {

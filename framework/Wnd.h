@@ -54,7 +54,7 @@ private:
         WPARAM wParam;
         LPARAM lParam;
     };
-    WNDPROC m_pfnSuper = nullptr;           // the window's procedure before subclassing
-    DWORD m_dwThreadId = 0;                 // the thread whose permanent object this is
+    WNDPROC m_pfnSuper = nullptr;                   // the window's procedure before subclassing
+    DWORD m_dwThreadId = 0;                         // the thread whose permanent object this is
     const CurrentMessage* m_pCurrentMsg = nullptr;  // the message being dispatched
 };

@@ -9,8 +9,7 @@ namespace NHash {
 // the little-endian ones compile to plain moves and the big-endian ones to a
 // move and a byte swap.
 
-inline std::uint32_t LoadLE32(const std::uint8_t* p)
-{
+inline std::uint32_t LoadLE32(const std::uint8_t* p) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     std::uint32_t v;
     std::memcpy(&v, p, 4);
@@ -20,8 +19,7 @@ inline std::uint32_t LoadLE32(const std::uint8_t* p)
 #endif
 }
 
-inline std::uint64_t LoadLE64(const std::uint8_t* p)
-{
+inline std::uint64_t LoadLE64(const std::uint8_t* p) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     std::uint64_t v;
     std::memcpy(&v, p, 8);
@@ -31,8 +29,7 @@ inline std::uint64_t LoadLE64(const std::uint8_t* p)
 #endif
 }
 
-inline std::uint32_t LoadBE32(const std::uint8_t* p)
-{
+inline std::uint32_t LoadBE32(const std::uint8_t* p) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     std::uint32_t v;
     std::memcpy(&v, p, 4);
@@ -42,25 +39,20 @@ inline std::uint32_t LoadBE32(const std::uint8_t* p)
 #endif
 }
 
-inline void StoreLE32(std::uint8_t* p, std::uint32_t v)
-{
+inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
     p[2] = std::uint8_t(v >> 16);
     p[3] = std::uint8_t(v >> 24);
 }
 
-inline void StoreBE32(std::uint8_t* p, std::uint32_t v)
-{
+inline void StoreBE32(std::uint8_t* p, std::uint32_t v) {
     p[0] = std::uint8_t(v >> 24);
     p[1] = std::uint8_t(v >> 16);
     p[2] = std::uint8_t(v >> 8);
     p[3] = std::uint8_t(v);
 }
 
-inline std::uint32_t RotateLeft(std::uint32_t v, unsigned n)
-{
-    return (v << n) | (v >> (32 - n));
-}
+inline std::uint32_t RotateLeft(std::uint32_t v, unsigned n) { return (v << n) | (v >> (32 - n)); }
 
-} // namespace NHash
+}  // namespace NHash

@@ -8,13 +8,11 @@ namespace NHash {
 // What every block-iterated hash holds: the byte count (modulo 2^64) and the
 // chaining state, kept as native 32-bit words.
 template <int nAlgorithmId, unsigned nDigestSize, unsigned nStateSize>
-class CHash : public CHashObject
-{
+class CHash : public CHashObject {
     static_assert(nStateSize % 4 == 0 && nDigestSize <= nStateSize, "state is whole words");
 
 public:
-    ~CHash() override
-    {
+    ~CHash() override {
         SecureZero(&m_nByteCount, sizeof m_nByteCount);
         SecureZero(m_State, sizeof m_State);
     }
@@ -28,4 +26,4 @@ protected:
     std::uint32_t m_State[nStateSize / 4] = {};
 };
 
-} // namespace NHash
+}  // namespace NHash

@@ -27,31 +27,29 @@ namespace NDriver {
 //                               joins the early sum
 //   H = b ^ (c ^ d)
 //   I = c ^ (b | ~d)
-#define MD5_STEP_F(a, b, c, d, x, t, s)                 \
-    a += (x) + (t);                                      \
-    a += (d) ^ ((b) & ((c) ^ (d)));                     \
+#define MD5_STEP_F(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (d) ^ ((b) & ((c) ^ (d)));     \
     a = RotateLeft(a, s) + (b);
 
-#define MD5_STEP_G(a, b, c, d, x, t, s)                 \
-    a += (x) + (t) + ((c) & ~(d));                       \
-    a += (b) & (d);                                      \
+#define MD5_STEP_G(a, b, c, d, x, t, s) \
+    a += (x) + (t) + ((c) & ~(d));      \
+    a += (b) & (d);                     \
     a = RotateLeft(a, s) + (b);
 
-#define MD5_STEP_H(a, b, c, d, x, t, s)                 \
-    a += (x) + (t);                                      \
-    a += (b) ^ ((c) ^ (d));                              \
+#define MD5_STEP_H(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (b) ^ ((c) ^ (d));             \
     a = RotateLeft(a, s) + (b);
 
-#define MD5_STEP_I(a, b, c, d, x, t, s)                 \
-    a += (x) + (t);                                      \
-    a += (c) ^ ((b) | ~(d));                             \
+#define MD5_STEP_I(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (c) ^ ((b) | ~(d));            \
     a = RotateLeft(a, s) + (b);
 
-HASH_FORCE_INLINE void HashBlockMD5a(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+HASH_FORCE_INLINE void HashBlockMD5a(std::uint32_t* pState, const std::uint8_t* pBlock) {
     std::uint32_t X[16];
-    for (int i = 0; i < 16; ++i)
-        X[i] = LoadLE32(pBlock + 4 * i);
+    for (int i = 0; i < 16; ++i) X[i] = LoadLE32(pBlock + 4 * i);
 
     std::uint32_t a = pState[0], b = pState[1], c = pState[2], d = pState[3];
 
@@ -134,7 +132,6 @@ HASH_FORCE_INLINE void HashBlockMD5a(std::uint32_t* pState, const std::uint8_t* 
 #undef MD5_STEP_H
 #undef MD5_STEP_I
 
-
-} // namespace NDriver
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NDriver
+}  // namespace NStandart
+}  // namespace NHash

@@ -10,9 +10,9 @@ namespace NDriver {
 
 // Rounds t = 0..79 on a sixteen-word window of the message schedule:
 // W[t] = (W[t-3] ^ W[t-8] ^ W[t-14] ^ W[t-16]) <<< 1 for t >= 16.
-#define SHA1_W(t) (W[(t) & 15] = RotateLeft(W[((t) + 13) & 15] ^ W[((t) + 8) & 15] ^ W[((t) + 2) & 15] ^ W[(t) & 15], 1))
+#define SHA1_W(t) (W[(t)&15] = RotateLeft(W[((t) + 13) & 15] ^ W[((t) + 8) & 15] ^ W[((t) + 2) & 15] ^ W[(t)&15], 1))
 
-#define SHA1_ROUND(a, b, c, d, e, f, k, w) \
+#define SHA1_ROUND(a, b, c, d, e, f, k, w)   \
     e += RotateLeft(a, 5) + (f) + (k) + (w); \
     b = RotateLeft(b, 30);
 
@@ -27,18 +27,16 @@ namespace NDriver {
 #define SHA1_R4(a, b, c, d, e, t) SHA1_ROUND(a, b, c, d, e, SHA1_F2(b, c, d), 0xCA62C1D6u, SHA1_W(t))
 
 // Five rounds rotate the roles of the five words back to where they started.
-#define SHA1_FIVE(R, t)         \
-    R(a, b, c, d, e, (t) + 0)   \
-    R(e, a, b, c, d, (t) + 1)   \
-    R(d, e, a, b, c, (t) + 2)   \
-    R(c, d, e, a, b, (t) + 3)   \
+#define SHA1_FIVE(R, t)       \
+    R(a, b, c, d, e, (t) + 0) \
+    R(e, a, b, c, d, (t) + 1) \
+    R(d, e, a, b, c, (t) + 2) \
+    R(c, d, e, a, b, (t) + 3) \
     R(b, c, d, e, a, (t) + 4)
 
-void HashBlockSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+void HashBlockSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlock) {
     std::uint32_t W[16];
-    for (int i = 0; i < 16; ++i)
-        W[i] = LoadBE32(pBlock + 4 * i);
+    for (int i = 0; i < 16; ++i) W[i] = LoadBE32(pBlock + 4 * i);
 
     std::uint32_t a = pState[0], b = pState[1], c = pState[2], d = pState[3], e = pState[4];
 
@@ -85,20 +83,18 @@ void ResolveAndHashBlock(std::uint32_t* pState, const std::uint8_t* pBlock);
 // that resolves stores the same value.
 std::atomic<PFN_BLOCK> g_pfnBlock{ResolveAndHashBlock};
 
-void ResolveAndHashBlock(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+void ResolveAndHashBlock(std::uint32_t* pState, const std::uint8_t* pBlock) {
     const PFN_BLOCK pfn = HasSHA1Instructions() ? HashBlockSHA1Accelerated : HashBlockSHA1Portable;
     g_pfnBlock.store(pfn, std::memory_order_relaxed);
     pfn(pState, pBlock);
 }
 
-} // namespace
+}  // namespace
 
-void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock) {
     g_pfnBlock.load(std::memory_order_relaxed)(pState, pBlock);
 }
 
-} // namespace NDriver
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NDriver
+}  // namespace NStandart
+}  // namespace NHash

@@ -21,6 +21,6 @@ bool HasSHA1Instructions();
 // The block function on the SHA instructions (x86-64 builds only).
 void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock);
 
-} // namespace NDriver
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NDriver
+}  // namespace NStandart
+}  // namespace NHash

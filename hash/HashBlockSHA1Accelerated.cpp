@@ -13,34 +13,29 @@ namespace NHash {
 namespace NStandart {
 namespace NDriver {
 
-bool HasSHA1Instructions()
-{
+bool HasSHA1Instructions() {
     unsigned eax, ebx, ecx, edx;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx))
-        return false;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
     const bool bSSSE3 = (ecx & bit_SSSE3) != 0;
     const bool bSSE41 = (ecx & bit_SSE4_1) != 0;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx))
-        return false;
+    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
     const bool bSHA = (ebx & bit_SHA) != 0;
     return bSSSE3 && bSSE41 && bSHA;
 }
 
 // Four rounds with round function f. E holds e (plus the message words) in its
 // top lane, ABCD holds a..d from the top lane down.
-#define SHA1NI_ROUNDS(f, msg)                          \
-    e1 = _mm_sha1nexte_epu32(abcdPrev, msg);           \
-    abcdPrev = abcd;                                   \
+#define SHA1NI_ROUNDS(f, msg)                \
+    e1 = _mm_sha1nexte_epu32(abcdPrev, msg); \
+    abcdPrev = abcd;                         \
     abcd = _mm_sha1rnds4_epu32(abcd, e1, f);
 
 // Next four schedule words from the previous sixteen (m0 oldest):
 // W[t] = (W[t-3] ^ W[t-8] ^ W[t-14] ^ W[t-16]) <<< 1.
-#define SHA1NI_SCHEDULE(m0, m1, m2, m3) \
-    m0 = _mm_sha1msg2_epu32(_mm_xor_si128(_mm_sha1msg1_epu32(m0, m1), m2), m3);
+#define SHA1NI_SCHEDULE(m0, m1, m2, m3) m0 = _mm_sha1msg2_epu32(_mm_xor_si128(_mm_sha1msg1_epu32(m0, m1), m2), m3);
 
-__attribute__((target("sha,sse4.1,ssse3")))
-void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+__attribute__((target("sha,sse4.1,ssse3"))) void HashBlockSHA1Accelerated(std::uint32_t* pState,
+                                                                          const std::uint8_t* pBlock) {
     const __m128i byteSwap = _mm_set_epi64x(0x0001020304050607LL, 0x08090a0b0c0d0e0fLL);
 
     __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pState)), 0x1B);
@@ -57,6 +52,9 @@ void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock)
     __m128i abcdPrev = abcd;
     abcd = _mm_sha1rnds4_epu32(abcd, e1, 0);
 
+    // The rounds stand as a table: the macros are statements of their own,
+    // which the formatter would run together.
+    // clang-format off
     SHA1NI_ROUNDS(0, m1)                                      // 4-7
     SHA1NI_ROUNDS(0, m2)                                      // 8-11
     SHA1NI_ROUNDS(0, m3)                                      // 12-15
@@ -79,6 +77,7 @@ void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock)
 
     // e after round 79 is a of round 75 rotated; fold in the saved state.
     const __m128i e = _mm_sha1nexte_epu32(abcdPrev, eSave);
+    // clang-format on
     abcd = _mm_add_epi32(abcd, abcdSave);
 
     _mm_storeu_si128(reinterpret_cast<__m128i*>(pState), _mm_shuffle_epi32(abcd, 0x1B));
@@ -88,9 +87,9 @@ void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock)
 #undef SHA1NI_ROUNDS
 #undef SHA1NI_SCHEDULE
 
-} // namespace NDriver
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NDriver
+}  // namespace NStandart
+}  // namespace NHash
 
 #else
 
@@ -98,18 +97,14 @@ namespace NHash {
 namespace NStandart {
 namespace NDriver {
 
-bool HasSHA1Instructions()
-{
-    return false;
-}
+bool HasSHA1Instructions() { return false; }
 
-void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock)
-{
+void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock) {
     HashBlockSHA1Portable(pState, pBlock);
 }
 
-} // namespace NDriver
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NDriver
+}  // namespace NStandart
+}  // namespace NHash
 
 #endif

@@ -10,8 +10,7 @@ constexpr unsigned kCRC32DigestSize = 4;
 
 // CRC-32 of ISO-HDLC / IEEE 802.3 (reflected polynomial 0xEDB88320, preset and
 // final complement). The object holds only the finished CRC of the bytes so far.
-class CHashCRC32 : public CHashObject
-{
+class CHashCRC32 : public CHashObject {
 public:
     CHashCRC32() { Init(); }
     ~CHashCRC32() override;
@@ -29,5 +28,5 @@ private:
     std::uint32_t m_nCRC;
 };
 
-} // namespace NCRC
-} // namespace NHash
+}  // namespace NCRC
+}  // namespace NHash

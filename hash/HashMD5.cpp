@@ -3,13 +3,9 @@
 namespace NHash {
 namespace NStandart {
 
-const char16_t* CHashMD5a::GetName() const
-{
-    return u"MD5";
-}
+const char16_t* CHashMD5a::GetName() const { return u"MD5"; }
 
-void CHashMD5a::Init()
-{
+void CHashMD5a::Init() {
     m_nByteCount = 0;
     m_State[0] = 0x67452301u;
     m_State[1] = 0xEFCDAB89u;
@@ -17,5 +13,5 @@ void CHashMD5a::Init()
     m_State[3] = 0x10325476u;
 }
 
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NStandart
+}  // namespace NHash

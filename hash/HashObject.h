@@ -8,8 +8,7 @@ namespace NHash {
 // size through Update; Final reports the digest of everything so far without
 // disturbing the object. Operations answer with success flags, never throw and
 // never allocate.
-class CHashObject
-{
+class CHashObject {
 public:
     virtual ~CHashObject() {}
 
@@ -27,4 +26,4 @@ public:
     virtual std::uint64_t GetByteCount() const = 0;
 };
 
-} // namespace NHash
+}  // namespace NHash

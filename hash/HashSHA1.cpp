@@ -3,13 +3,9 @@
 namespace NHash {
 namespace NStandart {
 
-const char16_t* CHashSHA1::GetName() const
-{
-    return u"SHA-1";
-}
+const char16_t* CHashSHA1::GetName() const { return u"SHA-1"; }
 
-void CHashSHA1::Init()
-{
+void CHashSHA1::Init() {
     m_nByteCount = 0;
     m_State[0] = 0x67452301u;
     m_State[1] = 0xEFCDAB89u;
@@ -18,5 +14,5 @@ void CHashSHA1::Init()
     m_State[4] = 0xC3D2E1F0u;
 }
 
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NStandart
+}  // namespace NHash

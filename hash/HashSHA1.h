@@ -15,9 +15,9 @@ constexpr unsigned kSHA1BlockSize = 64;
 constexpr unsigned kSHA1LengthSize = 8;  // the message length in bits, 64-bit
 
 // SHA-1 (FIPS 180-1).
-class CHashSHA1 : public CIteratedHash<kSHA1AlgorithmId, kSHA1DigestSize, kSHA1StateSize, kSHA1BlockSize,
-                                       kSHA1LengthSize, NDriver::HashBlockSHA1, Padding, CopySize64SHA1, CopyDigestSHA>
-{
+class CHashSHA1
+    : public CIteratedHash<kSHA1AlgorithmId, kSHA1DigestSize, kSHA1StateSize, kSHA1BlockSize, kSHA1LengthSize,
+                           NDriver::HashBlockSHA1, Padding, CopySize64SHA1, CopyDigestSHA> {
 public:
     CHashSHA1() { Init(); }
 
@@ -25,5 +25,5 @@ public:
     void Init() override;
 };
 
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NStandart
+}  // namespace NHash

@@ -22,8 +22,7 @@ typedef void (*PFN_COPY_DIGEST)(std::uint8_t* pDest, const std::uint8_t* pState,
 // count modulo the block size.
 template <int nAlgorithmId, unsigned nDigestSize, unsigned nStateSize, unsigned nBlockSize, unsigned nLengthSize,
           PFN_HASH_BLOCK pfnHashBlock, PFN_PADDING pfnPadding, PFN_COPY_SIZE pfnCopySize, PFN_COPY_DIGEST pfnCopyDigest>
-class CIteratedHash : public CHash<nAlgorithmId, nDigestSize, nStateSize>
-{
+class CIteratedHash : public CHash<nAlgorithmId, nDigestSize, nStateSize> {
     static_assert((nBlockSize & (nBlockSize - 1)) == 0, "block size is a power of two");
     static_assert(nLengthSize == 8 && nLengthSize < nBlockSize, "64-bit length field");
 
@@ -32,21 +31,16 @@ class CIteratedHash : public CHash<nAlgorithmId, nDigestSize, nStateSize>
 public:
     ~CIteratedHash() override { SecureZero(m_Block, sizeof m_Block); }
 
-    bool Update(const void* pData, std::uint32_t nSize) override
-    {
-        if (!pData)
-            return false;
-        if (nSize == 0)
-            return true;
+    bool Update(const void* pData, std::uint32_t nSize) override {
+        if (!pData) return false;
+        if (nSize == 0) return true;
         const std::uint8_t* p = static_cast<const std::uint8_t*>(pData);
         std::uint32_t* pState = this->m_State;
         std::uint64_t nCount = this->m_nByteCount;
         const unsigned nFill = unsigned(nCount) & (nBlockSize - 1);
-        if (nFill)
-        {
+        if (nFill) {
             const unsigned nRoom = nBlockSize - nFill;
-            if (nSize < nRoom)
-            {
+            if (nSize < nRoom) {
                 std::memcpy(m_Block + nFill, p, nSize);
                 this->m_nByteCount = nCount + nSize;
                 return true;
@@ -58,15 +52,13 @@ public:
             nSize -= nRoom;
         }
         // Whole blocks straight from the caller's buffer.
-        while (nSize >= nBlockSize)
-        {
+        while (nSize >= nBlockSize) {
             pfnHashBlock(pState, p);
             p += nBlockSize;
             nSize -= nBlockSize;
             nCount += nBlockSize;
         }
-        if (nSize)
-        {
+        if (nSize) {
             std::memcpy(m_Block, p, nSize);
             nCount += nSize;
         }
@@ -74,10 +66,8 @@ public:
         return true;
     }
 
-    bool Final(void* pOut, std::uint32_t nOutSize, std::uint32_t nBits, std::uint32_t nBitCount) const override
-    {
-        if (!pOut || nOutSize < nDigestSize)
-            return false;
+    bool Final(void* pOut, std::uint32_t nOutSize, std::uint32_t nBits, std::uint32_t nBitCount) const override {
+        if (!pOut || nOutSize < nDigestSize) return false;
         std::uint32_t state[nStateSize / 4];
         std::memcpy(state, this->m_State, sizeof state);
         std::uint8_t block[nBlockSize] = {};
@@ -85,8 +75,7 @@ public:
         std::memcpy(block, m_Block, nFill);
         const std::uint32_t n = nBitCount & 7;
         block[nFill] = pfnPadding(nBits, n);
-        if (nFill >= nBlockSize - nLengthSize)
-        {
+        if (nFill >= nBlockSize - nLengthSize) {
             pfnHashBlock(state, block);
             std::memset(block, 0, sizeof block);
         }
@@ -102,4 +91,4 @@ private:
     std::uint8_t m_Block[nBlockSize];
 };
 
-} // namespace NHash
+}  // namespace NHash

@@ -25,5 +25,5 @@ void CopyDigestMD(std::uint8_t* pDest, const std::uint8_t* pState, std::uint32_t
 // byte first (SHA-1).
 void CopyDigestSHA(std::uint8_t* pDest, const std::uint8_t* pState, std::uint32_t n);
 
-} // namespace NStandart
-} // namespace NHash
+}  // namespace NStandart
+}  // namespace NHash

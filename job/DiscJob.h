@@ -80,7 +80,7 @@ public:
     CString m_strTempPath;  // the unfinished image while a Save run writes it
     CString m_strCaption;
     CString m_strReport;
-    CString m_strUnsaved;   // shown after the report when SaveReport failed; never saved
+    CString m_strUnsaved;  // shown after the report when SaveReport failed; never saved
     int m_nProgress;
     int m_nBlocks;
     UINT m_nTitleFormat;

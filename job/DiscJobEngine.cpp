@@ -58,8 +58,8 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
 
 BOOL CDiscJob::OpenDevice() {
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    m_hDevice = CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    m_hDevice = CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (m_hDevice == INVALID_HANDLE_VALUE) {
         AppendErrorLine();
         return FALSE;
@@ -189,8 +189,8 @@ BOOL CDiscJob::CopyAndHash() {
 
     QueryPerformanceCounter(&nEnd);
     QueryPerformanceFrequency(&nFrequency);
-    const double dSeconds = static_cast<double>(nEnd.QuadPart - nStart.QuadPart) /
-                            static_cast<double>(nFrequency.QuadPart);
+    const double dSeconds =
+        static_cast<double>(nEnd.QuadPart - nStart.QuadPart) / static_cast<double>(nFrequency.QuadPart);
 
     uint8_t abCrc[4], abMd5[16], abSha1[20];
     crc.Final(abCrc, sizeof(abCrc), 0, 0);
@@ -231,8 +231,7 @@ void CDiscJob::DiscardImage() {
     SetDeleteOnClose(TRUE);
     CloseHandle(m_hImage);
     m_hImage = INVALID_HANDLE_VALUE;
-    if (GetFileAttributesW(m_strTempPath) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(m_strTempPath))
-        AppendErrorLine();
+    if (GetFileAttributesW(m_strTempPath) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(m_strTempPath)) AppendErrorLine();
     m_strTempPath.Empty();
 }
 

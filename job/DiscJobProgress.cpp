@@ -20,8 +20,8 @@ void ShowProgress(HWND hDlg, const CString& strCaption, UINT nTitleFormat, doubl
 }  // namespace
 
 void CDiscJob::StartProgress(BOOL bSave) {
-    m_nBlocks = static_cast<int>(static_cast<uint32_t>(m_nVolumeSize / kBlockSize)) +
-                ((m_nVolumeSize % kBlockSize) ? 1 : 0);
+    m_nBlocks =
+        static_cast<int>(static_cast<uint32_t>(m_nVolumeSize / kBlockSize)) + ((m_nVolumeSize % kBlockSize) ? 1 : 0);
     m_nProgress = 0;
 
     SendMessageW(m_hProgress, PBM_SETRANGE32, 0, m_nBlocks);

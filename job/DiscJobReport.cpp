@@ -25,8 +25,8 @@ CString SystemMessage(DWORD nError) {
     wchar_t* pszMessage = nullptr;
     // Insertion points stay as they are: no arguments are passed, and expanding
     // them would read arguments that do not exist.
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
     CString strMessage(pszMessage);
     strMessage.TrimRight(L"\r\n");
     if (pszMessage) LocalFree(pszMessage);
@@ -75,9 +75,7 @@ void CDiscJob::AppendSizeLine(uint64_t nSize) {
     m_strReport.AppendFormat(IDS_SIZE_LINE, strSize.GetString());
 }
 
-void CDiscJob::AppendFileLine() {
-    m_strReport.AppendFormat(IDS_FILE_LINE, m_strImagePath.GetString());
-}
+void CDiscJob::AppendFileLine() { m_strReport.AppendFormat(IDS_FILE_LINE, m_strImagePath.GetString()); }
 
 void CDiscJob::AppendErrorLine() {
     const DWORD nError = GetLastError();
@@ -100,8 +98,8 @@ void CDiscJob::AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* 
 
     const uint8_t abCrc[4] = {static_cast<uint8_t>(nCrc >> 24), static_cast<uint8_t>(nCrc >> 16),
                               static_cast<uint8_t>(nCrc >> 8), static_cast<uint8_t>(nCrc)};
-    m_strReport.AppendFormat(IDS_CHECKSUM_LINES, DigestToHex(abCrc, 4).GetString(),
-                             DigestToHex(pMd5, 16).GetString(), DigestToHex(pSha1, 20).GetString());
+    m_strReport.AppendFormat(IDS_CHECKSUM_LINES, DigestToHex(abCrc, 4).GetString(), DigestToHex(pMd5, 16).GetString(),
+                             DigestToHex(pSha1, 20).GetString());
 }
 
 CString CDiscJob::DigestToHex(const uint8_t* pBytes, size_t nCount) {
@@ -134,7 +132,8 @@ CString CDiscJob::ReportFilePath() const {
 BOOL CDiscJob::SaveReport() {
     const CString strPath = ReportFilePath();
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    HANDLE hFile = CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    HANDLE hFile =
+        CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         NoteUnsavedReport(strPath);
         return FALSE;

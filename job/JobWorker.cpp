@@ -100,8 +100,7 @@ void JobWorker(HWND hDlg, BOOL bSave) {
 }
 
 BOOL AskImagePath(HWND hOwner, wchar_t* pszPath) {
-    CFileDialog dlg(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr,
-                    nullptr, 0, TRUE);
+    CFileDialog dlg(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr, 0, TRUE);
     OPENFILENAMEW& ofn = dlg.GetOFN();
     ofn.hwndOwner = hOwner;
     ofn.lpstrFile = pszPath;

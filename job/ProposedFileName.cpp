@@ -10,6 +10,5 @@ void MakeProposedFileName(wchar_t* pszName) {
     }
     // Windows drops trailing dots and blanks from a file name; a name made of
     // nothing else would name no file at all.
-    while (nLength > 0 && (pszName[nLength - 1] == L'.' || pszName[nLength - 1] == L' '))
-        pszName[--nLength] = L'\0';
+    while (nLength > 0 && (pszName[nLength - 1] == L'.' || pszName[nLength - 1] == L' ')) pszName[--nLength] = L'\0';
 }

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Builds both builds and runs every test: the checksum library natively, then
-# the whole Windows build under Wine in a private test environment.
+# Checks the sources' style, builds both builds and runs every test: the
+# checksum library natively, then the whole Windows build under Wine in a
+# private test environment.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
+
+# Every C and C++ source in the one style of .clang-format; a file that differs
+# fails the run (clang-format -i FILE puts it right).
+find app bench framework hash job tests -name '*.cpp' -o -name '*.h' -o -name '*.c' |
+  sort | xargs clang-format --dry-run --Werror
+echo "style: every C and C++ source follows .clang-format"
 
 jobs=$(nproc)
 cmake -S . -B build/native -G Ninja >/dev/null

@@ -62,8 +62,7 @@ protected:
     }
 
     void Command(int id, int code = BN_CLICKED) {
-        ::SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(id, code),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(m_hDlg, id)));
+        ::SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(m_hDlg, id)));
     }
 
     void SelectByUser(int index) {
@@ -73,9 +72,8 @@ protected:
 
     void OnDialogThread(const std::function<void(CTestableDlg&)>& fn) {
         HWND hDlg = m_hDlg;
-        CTestableDlg::RunOnDialogThread(m_hDlg, [&] {
-            fn(*static_cast<CTestableDlg*>(CWnd::FromHandlePermanent(hDlg)));
-        });
+        CTestableDlg::RunOnDialogThread(m_hDlg,
+                                        [&] { fn(*static_cast<CTestableDlg*>(CWnd::FromHandlePermanent(hDlg))); });
     }
 
     std::vector<ListedItem> Items() {
@@ -89,7 +87,8 @@ protected:
             item.pszText = text;
             item.cchTextMax = MAX_PATH;
             EXPECT_TRUE(::SendMessageW(m_hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-            items.push_back({text, item.iImage, item.iSelectedImage, reinterpret_cast<const DriveItemData*>(item.lParam)});
+            items.push_back(
+                {text, item.iImage, item.iSelectedImage, reinterpret_cast<const DriveItemData*>(item.lParam)});
         }
         return items;
     }
@@ -182,7 +181,8 @@ TEST_F(MainDialog, ListsOpticalDrivesInLetterOrderWithShellNamesAndIcons) {
         ASSERT_NE(items[i].data, nullptr);
         EXPECT_EQ(std::wstring(items[i].data->szRoot), roots[i]);
         SHFILEINFOW sfi = {};
-        ::SHGetFileInfoW(roots[i].c_str(), 0, &sfi, sizeof(sfi), SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        ::SHGetFileInfoW(roots[i].c_str(), 0, &sfi, sizeof(sfi),
+                         SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         EXPECT_EQ(items[i].text, sfi.szDisplayName);
         EXPECT_GE(items[i].image, 0);
         EXPECT_EQ(items[i].image, items[i].selectedImage);
@@ -193,7 +193,8 @@ TEST_F(MainDialog, ListsOpticalDrivesInLetterOrderWithShellNamesAndIcons) {
         else
             EXPECT_EQ(items[i].image, it->second) << "drive " << i << " shares a shell icon";
         wchar_t label[MAX_PATH];
-        const bool bMedia = ::GetVolumeInformationW(roots[i].c_str(), label, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+        const bool bMedia =
+            ::GetVolumeInformationW(roots[i].c_str(), label, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
         EXPECT_EQ((items[i].data->dwFlags & DIF_MEDIA) != 0, bMedia);
         EXPECT_EQ(items[i].data->dwFlags & ~static_cast<DWORD>(DIF_MEDIA), 0u);
     }
@@ -312,8 +313,8 @@ TEST_F(MainDialog, GivesARunTheSelectedDrivesRootOnItsOwnThread) {
     auto copy = [&](int cch, std::wstring& root) {
         wchar_t buf[16];
         ::lstrcpyW(buf, L"junk");
-        const LRESULT r = ::SendMessageW(m_hDlg, g_uCopySelectedRootMsg, static_cast<WPARAM>(cch),
-                                         reinterpret_cast<LPARAM>(buf));
+        const LRESULT r =
+            ::SendMessageW(m_hDlg, g_uCopySelectedRootMsg, static_cast<WPARAM>(cch), reinterpret_cast<LPARAM>(buf));
         root = buf;
         return r;
     };

@@ -37,8 +37,8 @@ TEST(MainDialogWithoutAboutText, SystemMenuIsLeftAsItIs) {
     ASSERT_NE(hDlg, nullptr);
 
     DialogThread probe([&] {
-        HWND hPlain = ::CreateWindowExW(0, L"#32770", L"plain", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                        0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+        HWND hPlain = ::CreateWindowExW(0, L"#32770", L"plain", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+                                        0, 100, 100, nullptr, nullptr, nullptr, nullptr);
         plainIds = SystemMenuIds(hPlain);
         ::DestroyWindow(hPlain);
         return INT_PTR(0);

@@ -31,8 +31,16 @@ class TemplateReader {
 public:
     explicit TemplateReader(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
     // Past the end (a failed check in Read) these read 0, which also ends String().
-    WORD Word() { WORD w = 0; Read(&w, 2); return w; }
-    DWORD Dword() { DWORD d = 0; Read(&d, 4); return d; }
+    WORD Word() {
+        WORD w = 0;
+        Read(&w, 2);
+        return w;
+    }
+    DWORD Dword() {
+        DWORD d = 0;
+        Read(&d, 4);
+        return d;
+    }
     short Short() { return static_cast<short>(Word()); }
     BYTE Byte() { return m_bytes.at(m_pos++); }
     std::wstring String() {
@@ -105,7 +113,10 @@ Dialog ReadDialog(int id) {
     d.exStyle = r.Dword();
     d.style = r.Dword();
     const WORD n = r.Word();
-    d.x = r.Short(); d.y = r.Short(); d.cx = r.Short(); d.cy = r.Short();
+    d.x = r.Short();
+    d.y = r.Short();
+    d.cx = r.Short();
+    d.cy = r.Short();
     d.menu = r.StringOrOrdinal();
     d.cls = r.StringOrOrdinal();
     d.title = r.String();
@@ -120,7 +131,10 @@ Dialog ReadDialog(int id) {
         r.Dword();  // help id
         c.exStyle = r.Dword();
         c.style = r.Dword();
-        c.x = r.Short(); c.y = r.Short(); c.cx = r.Short(); c.cy = r.Short();
+        c.x = r.Short();
+        c.y = r.Short();
+        c.cx = r.Short();
+        c.cy = r.Short();
         c.id = r.Dword();
         c.cls = ClassName(r.StringOrOrdinal());
         c.text = r.StringOrOrdinal();
@@ -174,18 +188,21 @@ const DWORD kSmallDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRA
 TEST(ProgramResources, MainDialogTemplate) {
     ASSERT_NE(Program(), nullptr) << "cannot open " << ORVANE_EXE_PATH;
     const Dialog d = ReadDialog(IDD_ORVANE_DIALOG);
-    ExpectFrame(d, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS,
-                WS_EX_APPWINDOW, 220, 85, L"Создание образа CD/DVD", 400);
-    ExpectControls(d, {
-        {1003, L"button", L"Обновить", 7, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
-        {1004, L"button", L"Хэши", 59, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0},
-        {IDOK, L"button", L"Сохранить", 111, 62, 50, 16, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, 0},
-        {IDCANCEL, L"button", L"Выход", 163, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
-        {1000, L"comboboxex32", L"", 8, 8, 204, 116, kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT, 0},
-        {1002, L"static", L"", 12, 26, 200, 8, kChild | WS_GROUP | SS_LEFT, 0},
-        {1001, L"msctls_progress32", L"", 8, 36, 204, 14, kChild | WS_BORDER, 0},
-        {kNoId, L"static", L"", 4, 56, 212, 1, kChild | SS_ETCHEDFRAME, 0},
-    });
+    ExpectFrame(
+        d, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS,
+        WS_EX_APPWINDOW, 220, 85, L"Создание образа CD/DVD", 400);
+    ExpectControls(
+        d,
+        {
+            {1003, L"button", L"Обновить", 7, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
+            {1004, L"button", L"Хэши", 59, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, 0},
+            {IDOK, L"button", L"Сохранить", 111, 62, 50, 16, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED, 0},
+            {IDCANCEL, L"button", L"Выход", 163, 62, 50, 16, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0},
+            {1000, L"comboboxex32", L"", 8, 8, 204, 116, kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT, 0},
+            {1002, L"static", L"", 12, 26, 200, 8, kChild | WS_GROUP | SS_LEFT, 0},
+            {1001, L"msctls_progress32", L"", 8, 36, 204, 14, kChild | WS_BORDER, 0},
+            {kNoId, L"static", L"", 4, 56, 212, 1, kChild | SS_ETCHEDFRAME, 0},
+        });
 }
 
 TEST(ProgramResources, AboutDialogTemplate) {
@@ -195,22 +212,24 @@ TEST(ProgramResources, AboutDialogTemplate) {
     const std::wstring text = d.controls[2].text;
     EXPECT_EQ(text.rfind(L"Копирование CD/DVD в файл-образ (*.iso)\r\n", 0), 0u);
     EXPECT_NE(text.find(L"Copyright"), std::wstring::npos);
-    ExpectControls(d, {
-        {kNoId, L"static", L"#128", 8, 16, 20, 20, kChild | SS_ICON, 0},
-        {kNoId, L"static", L"orvane Version 3.5.0.1", 32, 16, 114, 8, kChild | WS_GROUP | SS_NOPREFIX, 0},
-        {kNoId, L"static", text, 32, 32, 184, 20, kChild | WS_GROUP | SS_LEFT, 0},
-        {IDOK, L"button", L"OK", 164, 12, 50, 16, kChild | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
-    });
+    ExpectControls(
+        d, {
+               {kNoId, L"static", L"#128", 8, 16, 20, 20, kChild | SS_ICON, 0},
+               {kNoId, L"static", L"orvane Version 3.5.0.1", 32, 16, 114, 8, kChild | WS_GROUP | SS_NOPREFIX, 0},
+               {kNoId, L"static", text, 32, 32, 184, 20, kChild | WS_GROUP | SS_LEFT, 0},
+               {IDOK, L"button", L"OK", 164, 12, 50, 16, kChild | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+           });
 }
 
 TEST(ProgramResources, ResultDialogTemplate) {
     const Dialog d = ReadDialog(IDD_RESULT);
     ExpectFrame(d, kSmallDialogStyle, 0, 248, 99, L"orvane - иформация", 400);
     ExpectControls(d, {
-        {IDOK, L"button", L"OK", 99, 76, 50, 16, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
-        {1000, L"edit", L"", 36, 8, 208, 64, kChild | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY, 0},
-        {128, L"static", L"#128", 8, 8, 20, 20, kChild | SS_ICON, 0},
-    });
+                          {IDOK, L"button", L"OK", 99, 76, 50, 16, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+                          {1000, L"edit", L"", 36, 8, 208, 64,
+                           kChild | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY, 0},
+                          {128, L"static", L"#128", 8, 8, 20, 20, kChild | SS_ICON, 0},
+                      });
 }
 
 std::wstring LoadText(UINT id) {
@@ -259,7 +278,8 @@ TEST(ProgramResources, VersionRecord) {
     EXPECT_EQ(pFixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
 
     WORD* pTranslation = nullptr;
-    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslation), &n));
+    ASSERT_TRUE(
+        ::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslation), &n));
     ASSERT_EQ(n, 4u);
     EXPECT_EQ(pTranslation[0], 0x0419);
     EXPECT_EQ(pTranslation[1], 1252);
@@ -318,8 +338,9 @@ TEST(ProgramResources, ManifestAsksForInvokerLevelAndCommonControls6) {
 TEST(ProgramResources, ManifestDeclaresSystemDpiAwareness) {
     const std::vector<BYTE> bytes = ResourceBytes(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
     const std::string manifest(bytes.begin(), bytes.end());
-    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
-              std::string::npos);
+    EXPECT_NE(
+        manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
+        std::string::npos);
     // Not per monitor: the dialogs do not rescale when moved to another screen.
     EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos);
     EXPECT_EQ(manifest.find("permonitor"), std::string::npos);

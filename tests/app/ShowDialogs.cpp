@@ -29,8 +29,7 @@ const wchar_t kSampleReport[] =
 HWND WaitForMainDialog() {
     HWND hDlg = nullptr;
     const bool bShown = WaitFor(
-        [&] { return (hDlg = ::FindWindowW(L"#32770", L"Создание образа CD/DVD")) && ::IsWindowVisible(hDlg); },
-        10000);
+        [&] { return (hDlg = ::FindWindowW(L"#32770", L"Создание образа CD/DVD")) && ::IsWindowVisible(hDlg); }, 10000);
     return bShown ? hDlg : nullptr;
 }
 

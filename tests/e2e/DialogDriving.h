@@ -36,8 +36,7 @@ inline HWND FindMainDialog(DWORD dwProcessId = 0) {
             GetClassNameW(h, cls, 64);
             if (lstrcmpW(cls, L"#32770") != 0 || !GetDlgItem(h, 1004)) return TRUE;
             HWND hBar = GetDlgItem(h, 1001);
-            if (!hBar || !GetClassNameW(hBar, cls, 64) || lstrcmpiW(cls, PROGRESS_CLASSW) != 0)
-                return TRUE;
+            if (!hBar || !GetClassNameW(hBar, cls, 64) || lstrcmpiW(cls, PROGRESS_CLASSW) != 0) return TRUE;
             DWORD dwPid = 0;
             GetWindowThreadProcessId(h, &dwPid);
             if (pq->dwProcessId && dwPid != pq->dwProcessId) return TRUE;
@@ -49,9 +48,7 @@ inline HWND FindMainDialog(DWORD dwProcessId = 0) {
 }
 
 // The Save As dialog is any dialog the main dialog owns other than the result dialog.
-inline HWND WaitSaveAsDialog(HWND hMain, DWORD ms) {
-    return WaitForOwnedDialog(hMain, ms, nullptr, kResultTitle);
-}
+inline HWND WaitSaveAsDialog(HWND hMain, DWORD ms) { return WaitForOwnedDialog(hMain, ms, nullptr, kResultTitle); }
 
 inline HWND WaitResultDialog(HWND hMain, DWORD ms) { return WaitForOwnedDialog(hMain, ms, kResultTitle); }
 
@@ -74,8 +71,7 @@ inline HWND FileNameEdit(HWND hSaveAs) {
 // Presses a button the way a click does: the command reaches the dialog later,
 // through its own message loop, and the caller does not wait for the handler.
 inline void Press(HWND hDlg, int id) {
-    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(hDlg, id)));
+    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, id)));
 }
 
 // Types a file name into the Save As dialog and confirms it.

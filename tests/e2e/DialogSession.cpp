@@ -31,8 +31,7 @@ DialogSession::~DialogSession() {
 bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
-    if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle))
-        drive::Press(hResult, IDOK);
+    if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle)) drive::Press(hResult, IDOK);
     WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitFor([&] { return m_thread->Finished(); }, 30000);
@@ -46,13 +45,9 @@ void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
     SendMessageW(m_hDlg, WM_NULL, 0, 0);
 }
 
-int DialogSession::Count() const {
-    return static_cast<int>(SendMessageW(List(), CB_GETCOUNT, 0, 0));
-}
+int DialogSession::Count() const { return static_cast<int>(SendMessageW(List(), CB_GETCOUNT, 0, 0)); }
 
-int DialogSession::Selection() const {
-    return static_cast<int>(SendMessageW(List(), CB_GETCURSEL, 0, 0));
-}
+int DialogSession::Selection() const { return static_cast<int>(SendMessageW(List(), CB_GETCURSEL, 0, 0)); }
 
 std::wstring DialogSession::ItemText(int i) const {
     wchar_t buf[MAX_PATH] = {};
@@ -70,8 +65,7 @@ std::wstring RootOf(HWND hList, int i) {
     COMBOBOXEXITEMW item = {};
     item.mask = CBEIF_LPARAM;
     item.iItem = i;
-    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam)
-        return L"";
+    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) return L"";
     return reinterpret_cast<const DriveItemData*>(item.lParam)->szRoot;
 }
 }  // namespace
@@ -102,8 +96,7 @@ int DialogSession::IndexOf(wchar_t chLetter) const {
 
 void DialogSession::Select(int i) {
     SendMessageW(List(), CB_SETCURSEL, i, 0);
-    SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(List()));
+    SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE), reinterpret_cast<LPARAM>(List()));
 }
 
 bool DialogSession::FlushPosted() {

@@ -26,8 +26,8 @@ inline std::wstring Env(const wchar_t* name) {
 
 inline bool ReadAll(const std::wstring& path, std::string& out) {
     out.clear();
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     char buf[1 << 16];
     DWORD n = 0;
@@ -36,9 +36,7 @@ inline bool ReadAll(const std::wstring& path, std::string& out) {
     return true;
 }
 
-inline bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A report file: FF FE, then UTF-16 little-endian text.
 inline std::wstring ReadReportFile(const std::wstring& path) {
@@ -69,8 +67,7 @@ inline Expect ExpectFor(wchar_t letter) {
     Expect e;
     std::string text;
     std::wstring dir = Env(L"ORVANE_DRIVES_EXPECT");
-    if (dir.empty() || !ReadAll(FromUnix(dir) + L"\\" + wchar_t(towlower(letter)) + L".txt", text))
-        return e;
+    if (dir.empty() || !ReadAll(FromUnix(dir) + L"\\" + wchar_t(towlower(letter)) + L".txt", text)) return e;
     std::wstring w(text.begin(), text.end());
     std::wstring* fields[] = {&e.size, &e.crc, &e.md5, &e.sha1};
     size_t pos = 0;
@@ -96,8 +93,7 @@ inline std::wstring ScratchDir(const wchar_t* name) {
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
         } while (FindNextFileW(h, &fd));
         FindClose(h);
     }

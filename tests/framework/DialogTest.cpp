@@ -85,7 +85,8 @@ TEST(MessageMap, DerivedEntriesComeFirstAndUnlistedMessagesGetTheDefault) {
     ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), 0);
     ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0);
     // Same control, another notification code: no entry.
-    ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(run.hDlg, 100)));
+    ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(100, BN_DOUBLECLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(run.hDlg, 100)));
     // An accelerator (code 1, no control window) is a plain command.
     ::SendMessageW(run.hDlg, WM_COMMAND, MAKEWPARAM(101, 1), 0);
 

@@ -18,25 +18,21 @@ using namespace NHashTest;
 namespace {
 
 template <class THash>
-class HashContract : public ::testing::Test
-{
-};
+class HashContract : public ::testing::Test {};
 
 typedef ::testing::Types<NHash::NCRC::CHashCRC32, NHash::NStandart::CHashMD5a, NHash::NStandart::CHashSHA1> AllHashes;
 TYPED_TEST_SUITE(HashContract, AllHashes);
 
 template <class THash>
-Bytes OneCall(const Bytes& msg)
-{
+Bytes OneCall(const Bytes& msg) {
     THash hash;
     hash.Update(msg.data(), std::uint32_t(msg.size()));
     return DigestOf(hash);
 }
 
-} // namespace
+}  // namespace
 
-TYPED_TEST(HashContract, FailedCallsChangeNothing)
-{
+TYPED_TEST(HashContract, FailedCallsChangeNothing) {
     std::mt19937 rng(1);
     const Bytes msg = RandomBytes(rng, 77);
     TypeParam hash;
@@ -62,8 +58,7 @@ TYPED_TEST(HashContract, FailedCallsChangeNothing)
     EXPECT_EQ(Bytes(out.begin() + size, out.end()), Bytes(8, 0xCC));
 }
 
-TYPED_TEST(HashContract, FinalLeavesTheObjectAsItWas)
-{
+TYPED_TEST(HashContract, FinalLeavesTheObjectAsItWas) {
     std::mt19937 rng(2);
     const Bytes a = RandomBytes(rng, 100), b = RandomBytes(rng, 31);
     Bytes ab = a;
@@ -72,7 +67,7 @@ TYPED_TEST(HashContract, FinalLeavesTheObjectAsItWas)
     TypeParam hash;
     hash.Update(a.data(), std::uint32_t(a.size()));
     const Bytes first = DigestOf(hash);
-    DigestOf(hash, 0x5, 3); // a Final with trailing bits adds nothing to the message
+    DigestOf(hash, 0x5, 3);  // a Final with trailing bits adds nothing to the message
     EXPECT_EQ(DigestOf(hash), first);
     EXPECT_EQ(hash.GetByteCount(), a.size());
     EXPECT_EQ(first, OneCall<TypeParam>(a));
@@ -82,17 +77,14 @@ TYPED_TEST(HashContract, FinalLeavesTheObjectAsItWas)
     EXPECT_EQ(hash.GetByteCount(), ab.size());
 }
 
-TYPED_TEST(HashContract, SplitsAroundBlockBoundariesEqualOneCall)
-{
+TYPED_TEST(HashContract, SplitsAroundBlockBoundariesEqualOneCall) {
     std::mt19937 rng(3);
-    const std::vector<std::vector<std::size_t>> splits = {
-        {1}, {63}, {64}, {65}, {55, 1, 8}, {127, 1}, {3, 64, 61}, {129, 2}, {200, 1000}};
-    for (std::size_t len : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129, 191, 192, 193, 1000, 4099})
-    {
+    const std::vector<std::vector<std::size_t>> splits = {{1},      {63},        {64},     {65},       {55, 1, 8},
+                                                          {127, 1}, {3, 64, 61}, {129, 2}, {200, 1000}};
+    for (std::size_t len : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129, 191, 192, 193, 1000, 4099}) {
         const Bytes msg = RandomBytes(rng, len);
         const Bytes expected = OneCall<TypeParam>(msg);
-        for (const auto& split : splits)
-        {
+        for (const auto& split : splits) {
             TypeParam hash;
             FeedInPieces(hash, msg, split);
             EXPECT_EQ(DigestOf(hash), expected) << "length " << len << ", first piece " << split[0];
@@ -101,30 +93,24 @@ TYPED_TEST(HashContract, SplitsAroundBlockBoundariesEqualOneCall)
     }
 }
 
-TYPED_TEST(HashContract, RandomSplitsEqualOneCall)
-{
+TYPED_TEST(HashContract, RandomSplitsEqualOneCall) {
     std::mt19937 rng(4);
-    for (int round = 0; round < 50; ++round)
-    {
+    for (int round = 0; round < 50; ++round) {
         const Bytes msg = RandomBytes(rng, rng() % 3000);
         TypeParam hash;
         std::size_t pos = 0;
-        while (pos < msg.size())
-        {
+        while (pos < msg.size()) {
             std::size_t n = rng() % 200;
-            if (n > msg.size() - pos)
-                n = msg.size() - pos;
+            if (n > msg.size() - pos) n = msg.size() - pos;
             ASSERT_TRUE(hash.Update(msg.data() + pos, std::uint32_t(n)));
             pos += n;
-            if (rng() % 4 == 0)
-                DigestOf(hash, rng(), rng()); // interleaved Final calls change nothing
+            if (rng() % 4 == 0) DigestOf(hash, rng(), rng());  // interleaved Final calls change nothing
         }
         EXPECT_EQ(DigestOf(hash), OneCall<TypeParam>(msg));
     }
 }
 
-TYPED_TEST(HashContract, InitRestarts)
-{
+TYPED_TEST(HashContract, InitRestarts) {
     std::mt19937 rng(5);
     const Bytes junk = RandomBytes(rng, 99), msg = RandomBytes(rng, 70);
     TypeParam fresh;
@@ -139,19 +125,16 @@ TYPED_TEST(HashContract, InitRestarts)
     EXPECT_EQ(DigestOf(hash), OneCall<TypeParam>(msg));
 }
 
-TYPED_TEST(HashContract, OnlyTheLowThreeBitsOfTheCountAndTheCountedBitsOfTheValueMatter)
-{
+TYPED_TEST(HashContract, OnlyTheLowThreeBitsOfTheCountAndTheCountedBitsOfTheValueMatter) {
     std::mt19937 rng(6);
-    for (std::size_t len : {0, 5, 55, 56, 64, 100})
-    {
+    for (std::size_t len : {0, 5, 55, 56, 64, 100}) {
         const Bytes msg = RandomBytes(rng, len);
         TypeParam hash;
         hash.Update(msg.data(), std::uint32_t(len));
         const Bytes plain = DigestOf(hash);
         EXPECT_EQ(DigestOf(hash, 0xFFFFFFFF, 0), plain);
         EXPECT_EQ(DigestOf(hash, 0x12345678, 8), plain);
-        for (std::uint32_t n = 1; n < 8; ++n)
-        {
+        for (std::uint32_t n = 1; n < 8; ++n) {
             const std::uint32_t bits = rng() & ((1u << n) - 1);
             const Bytes withBits = DigestOf(hash, bits, n);
             EXPECT_NE(withBits, plain);
@@ -162,8 +145,7 @@ TYPED_TEST(HashContract, OnlyTheLowThreeBitsOfTheCountAndTheCountedBitsOfTheValu
     }
 }
 
-TYPED_TEST(HashContract, DestructorLeavesNoStateBehind)
-{
+TYPED_TEST(HashContract, DestructorLeavesNoStateBehind) {
     // The object lives in storage the test owns, so its bytes can be read
     // after the destructor has run.
     alignas(TypeParam) unsigned char storage[sizeof(TypeParam)];
@@ -175,6 +157,5 @@ TYPED_TEST(HashContract, DestructorLeavesNoStateBehind)
     hash->~TypeParam();
 
     // Everything after the vtable pointer is the object's state.
-    for (std::size_t i = sizeof(void*); i < sizeof storage; ++i)
-        EXPECT_EQ(storage[i], 0) << "byte " << i;
+    for (std::size_t i = sizeof(void*); i < sizeof storage; ++i) EXPECT_EQ(storage[i], 0) << "byte " << i;
 }

@@ -10,20 +10,18 @@
 using namespace NHash::NStandart;
 using NHashTest::Bytes;
 
-TEST(PaddingAndEncoding, PaddingPutsTheBitsOnTopFollowedByOneBit)
-{
+TEST(PaddingAndEncoding, PaddingPutsTheBitsOnTopFollowedByOneBit) {
     EXPECT_EQ(Padding(0, 0), 0x80);
     EXPECT_EQ(Padding(0xFFFFFFFF, 0), 0x80);
-    EXPECT_EQ(Padding(5, 3), 0xB0);       // 101 then 1
-    EXPECT_EQ(Padding(0xFFFFFFFD, 3), 0xB0); // higher bits of the value fall away
+    EXPECT_EQ(Padding(5, 3), 0xB0);           // 101 then 1
+    EXPECT_EQ(Padding(0xFFFFFFFD, 3), 0xB0);  // higher bits of the value fall away
     EXPECT_EQ(Padding(1, 1), 0xC0);
     EXPECT_EQ(Padding(0, 1), 0x40);
     EXPECT_EQ(Padding(0x7F, 7), 0xFF);
     EXPECT_EQ(Padding(0, 7), 0x01);
 }
 
-TEST(PaddingAndEncoding, LengthFieldsInBothByteOrders)
-{
+TEST(PaddingAndEncoding, LengthFieldsInBothByteOrders) {
     const std::uint64_t v = 0x0102030405060708ull;
     Bytes le(10, 0xEE), be(10, 0xEE);
     CopySize64(le.data() + 1, v);
@@ -32,8 +30,7 @@ TEST(PaddingAndEncoding, LengthFieldsInBothByteOrders)
     EXPECT_EQ(be, (Bytes{0xEE, 1, 2, 3, 4, 5, 6, 7, 8, 0xEE}));
 }
 
-TEST(PaddingAndEncoding, DigestWordsInBothByteOrders)
-{
+TEST(PaddingAndEncoding, DigestWordsInBothByteOrders) {
     const std::uint32_t state[5] = {0x01020304, 0x05060708, 0x090A0B0C, 0x0D0E0F10, 0x11121314};
     const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(state);
 

@@ -14,32 +14,26 @@ using namespace NHash::NStandart;
 
 namespace {
 
-class CPortableSHA1
-    : public NHash::CIteratedHash<8, 20, 20, 64, 8, NDriver::HashBlockSHA1Portable, Padding, CopySize64SHA1, CopyDigestSHA>
-{
+class CPortableSHA1 : public NHash::CIteratedHash<8, 20, 20, 64, 8, NDriver::HashBlockSHA1Portable, Padding,
+                                                  CopySize64SHA1, CopyDigestSHA> {
 public:
     CPortableSHA1() { Init(); }
     const char16_t* GetName() const override { return u"SHA-1"; }
-    void Init() override
-    {
+    void Init() override {
         static const std::uint32_t iv[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
         m_nByteCount = 0;
         std::memcpy(m_State, iv, sizeof iv);
     }
 };
 
-} // namespace
+}  // namespace
 
-TEST(SHA1Instructions, BlockFunctionsAgree)
-{
-    if (!NDriver::HasSHA1Instructions())
-        GTEST_SKIP() << "this processor has no SHA instructions";
+TEST(SHA1Instructions, BlockFunctionsAgree) {
+    if (!NDriver::HasSHA1Instructions()) GTEST_SKIP() << "this processor has no SHA instructions";
     std::mt19937 rng(21);
-    for (int round = 0; round < 1000; ++round)
-    {
+    for (int round = 0; round < 1000; ++round) {
         std::uint32_t state[5], expected[5];
-        for (auto& w : state)
-            w = std::uint32_t(rng());
+        for (auto& w : state) w = std::uint32_t(rng());
         std::memcpy(expected, state, sizeof state);
         // Blocks at every alignment.
         const Bytes buffer = RandomBytes(rng, 64 + 15);
@@ -50,11 +44,9 @@ TEST(SHA1Instructions, BlockFunctionsAgree)
     }
 }
 
-TEST(SHA1Instructions, ClassInUseEqualsThePortableFunction)
-{
+TEST(SHA1Instructions, ClassInUseEqualsThePortableFunction) {
     std::mt19937 rng(22);
-    for (std::size_t len : {0, 3, 55, 56, 64, 65, 1000, 70000})
-    {
+    for (std::size_t len : {0, 3, 55, 56, 64, 65, 1000, 70000}) {
         const Bytes msg = RandomBytes(rng, len);
         CHashSHA1 used;
         CPortableSHA1 portable;

@@ -30,9 +30,15 @@ TEST(ReportTexts, StringTableHoldsTheExactTexts) {
 }
 
 TEST(ReportLines, SizeHasGraveAccentDigitGroups) {
-    const struct { uint64_t value; const wchar_t* text; } cases[] = {
-        {0, L"0"}, {999, L"999"}, {1000, L"1`000"}, {1000000, L"1`000`000"},
-        {4700372992ull, L"4`700`372`992"}, {18446744073709551615ull, L"18`446`744`073`709`551`615"}};
+    const struct {
+        uint64_t value;
+        const wchar_t* text;
+    } cases[] = {{0, L"0"},
+                 {999, L"999"},
+                 {1000, L"1`000"},
+                 {1000000, L"1`000`000"},
+                 {4700372992ull, L"4`700`372`992"},
+                 {18446744073709551615ull, L"18`446`744`073`709`551`615"}};
     for (const auto& c : cases) {
         CDiscJob job;
         job.AppendSizeLine(c.value);
@@ -63,11 +69,13 @@ TEST(ReportLines, TimeAndChecksums) {
 
     // Minutes are whole ones, cut, not rounded; the seconds are rounded to
     // hundredths before the split and never read 60.00.
-    const struct { double seconds; const wchar_t* line; } times[] = {
-        {278.25, L"Время:\t4 мин. 38.25 сек."},
-        {119.996, L"Время:\t2 мин. 0.00 сек."},
-        {59.995, L"Время:\t1 мин. 0.00 сек."},
-        {59.994, L"Время:\t0 мин. 59.99 сек."}};
+    const struct {
+        double seconds;
+        const wchar_t* line;
+    } times[] = {{278.25, L"Время:\t4 мин. 38.25 сек."},
+                 {119.996, L"Время:\t2 мин. 0.00 сек."},
+                 {59.995, L"Время:\t1 мин. 0.00 сек."},
+                 {59.994, L"Время:\t0 мин. 59.99 сек."}};
     for (const auto& t : times) {
         CDiscJob timed;
         timed.AppendResultLines(t.seconds, 0, md5, sha1);
@@ -102,7 +110,8 @@ TEST(ReportLines, ErrorTextWithInsertionPointsStaysUnexpanded) {
     for (DWORD c = 1; c < 16000 && !code; ++c) {
         wchar_t* p = nullptr;
         if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, c, 0, reinterpret_cast<wchar_t*>(&p), 0, nullptr) && p) {
+                           nullptr, c, 0, reinterpret_cast<wchar_t*>(&p), 0, nullptr) &&
+            p) {
             if (wcsstr(p, L"%1")) {
                 code = c;
                 raw = p;
@@ -193,8 +202,7 @@ TEST(ReportFile, UnopenableFileIsNotWritten) {
     CDiscJob expected;
     expected.AppendErrorLine();
     const std::wstring reason = std::wstring(expected.GetReport()).substr(std::wstring(L"Ошибка:\t").size());
-    EXPECT_EQ(std::wstring(job.GetShownText()),
-              L"A\r\nОтчёт не сохранён:\t\"" + image + L".log\", " + reason);
+    EXPECT_EQ(std::wstring(job.GetShownText()), L"A\r\nОтчёт не сохранён:\t\"" + image + L".log\", " + reason);
 }
 
 // A report file on a full target: the write that falls short fails the save,
@@ -210,8 +218,7 @@ TEST(ReportFile, ShortWriteIsNotSaved) {
     job.m_strReport = std::wstring(64 * 1024, L'B').c_str();
     EXPECT_FALSE(job.SaveReport());
     EXPECT_TRUE(ReadBytes(image + L".log") == (std::vector<uint8_t>{0xFF, 0xFE, 'A', 0}));
-    EXPECT_EQ(std::wstring(job.GetShownText()).find(L"Отчёт не сохранён:\t\"" + image + L".log\", 112, "),
-              64u * 1024);
+    EXPECT_EQ(std::wstring(job.GetShownText()).find(L"Отчёт не сохранён:\t\"" + image + L".log\", 112, "), 64u * 1024);
     DeleteFileW(filler.c_str());
     DeleteFileW((image + L".log").c_str());
 }

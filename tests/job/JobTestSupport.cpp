@@ -36,8 +36,8 @@ std::wstring UnixToWindows(const std::string& unixPath) {
 CTestDialog::CTestDialog() {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
-    m_hWnd = CreateWindowExW(0, L"STATIC", L"Создание образа CD/DVD", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    m_hWnd = CreateWindowExW(0, L"STATIC", L"Создание образа CD/DVD", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
     CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 60, 300, 20, m_hWnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(1001)), GetModuleHandleW(nullptr), nullptr);
     CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 20, 300, 20, m_hWnd,
@@ -50,13 +50,9 @@ std::wstring CTestDialog::Title() const { return WindowText(m_hWnd); }
 
 std::wstring CTestDialog::Status() const { return WindowText(GetDlgItem(m_hWnd, 1002)); }
 
-int CTestDialog::BarPos() const {
-    return static_cast<int>(SendDlgItemMessageW(m_hWnd, 1001, PBM_GETPOS, 0, 0));
-}
+int CTestDialog::BarPos() const { return static_cast<int>(SendDlgItemMessageW(m_hWnd, 1001, PBM_GETPOS, 0, 0)); }
 
-int CTestDialog::BarMax() const {
-    return static_cast<int>(SendDlgItemMessageW(m_hWnd, 1001, PBM_GETRANGE, FALSE, 0));
-}
+int CTestDialog::BarMax() const { return static_cast<int>(SendDlgItemMessageW(m_hWnd, 1001, PBM_GETRANGE, FALSE, 0)); }
 
 bool DrivesAvailable() { return std::getenv("ORVANE_DRIVES_EXPECT") != nullptr; }
 
@@ -96,8 +92,8 @@ std::wstring ScratchDir(const wchar_t* name) {
 
 std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     std::vector<uint8_t> bytes;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return bytes;
     LARGE_INTEGER size;
     GetFileSizeEx(h, &size);

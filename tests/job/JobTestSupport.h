@@ -59,7 +59,7 @@ long HandleCount();
 
 // The lines of a successful report after the start and disc lines are as a
 // run of LETTER should give them (size, optional file, time, three checksums).
-void ExpectSuccessLines(const std::vector<std::wstring>& lines, const Expectation& e,
-                        const std::wstring& sizeText, const std::wstring& imagePath);
+void ExpectSuccessLines(const std::vector<std::wstring>& lines, const Expectation& e, const std::wstring& sizeText,
+                        const std::wstring& imagePath);
 
 }  // namespace jobtest

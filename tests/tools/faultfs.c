@@ -19,7 +19,7 @@ static int g_fd = -1;
 static off_t g_size;
 static off_t g_fail;
 
-static int fs_getattr(const char *path, struct stat *st, struct fuse_file_info *fi) {
+static int fs_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
     (void)fi;
     memset(st, 0, sizeof(*st));
     if (strcmp(path, "/") == 0) {
@@ -36,9 +36,11 @@ static int fs_getattr(const char *path, struct stat *st, struct fuse_file_info *
     return -ENOENT;
 }
 
-static int fs_readdir(const char *path, void *buf, fuse_fill_dir_t fill, off_t off,
-                      struct fuse_file_info *fi, enum fuse_readdir_flags flags) {
-    (void)off; (void)fi; (void)flags;
+static int fs_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t off, struct fuse_file_info* fi,
+                      enum fuse_readdir_flags flags) {
+    (void)off;
+    (void)fi;
+    (void)flags;
     if (strcmp(path, "/") != 0) return -ENOENT;
     fill(buf, ".", NULL, 0, 0);
     fill(buf, "..", NULL, 0, 0);
@@ -46,7 +48,7 @@ static int fs_readdir(const char *path, void *buf, fuse_fill_dir_t fill, off_t o
     return 0;
 }
 
-static int fs_open(const char *path, struct fuse_file_info *fi) {
+static int fs_open(const char* path, struct fuse_file_info* fi) {
     if (strcmp(path, "/volume") != 0) return -ENOENT;
     if ((fi->flags & O_ACCMODE) != O_RDONLY) return -EACCES;
     return 0;
@@ -54,8 +56,9 @@ static int fs_open(const char *path, struct fuse_file_info *fi) {
 
 /* A request that reaches the failing region fails whole: a short answer would
  * be taken for the end of the file and zero-filled by the page cache. */
-static int fs_read(const char *path, char *buf, size_t size, off_t off, struct fuse_file_info *fi) {
-    (void)path; (void)fi;
+static int fs_read(const char* path, char* buf, size_t size, off_t off, struct fuse_file_info* fi) {
+    (void)path;
+    (void)fi;
     if (off >= g_size) return 0;
     if ((off_t)(off + size) > g_size) size = (size_t)(g_size - off);
     if ((off_t)(off + size) > g_fail) return -EIO;
@@ -70,17 +73,23 @@ static const struct fuse_operations ops = {
     .read = fs_read,
 };
 
-int main(int argc, char *argv[]) {
+int main(int argc, char* argv[]) {
     if (argc != 4) {
         fprintf(stderr, "usage: %s SOURCE FAIL_OFFSET MOUNTPOINT\n", argv[0]);
         return 2;
     }
     g_fd = open(argv[1], O_RDONLY);
-    if (g_fd < 0) { perror(argv[1]); return 1; }
+    if (g_fd < 0) {
+        perror(argv[1]);
+        return 1;
+    }
     struct stat st;
-    if (fstat(g_fd, &st) != 0) { perror("fstat"); return 1; }
+    if (fstat(g_fd, &st) != 0) {
+        perror("fstat");
+        return 1;
+    }
     g_size = st.st_size;
     g_fail = (off_t)strtoll(argv[2], NULL, 0);
-    char *fargv[] = {argv[0], "-f", "-o", "ro,default_permissions", argv[3], NULL};
+    char* fargv[] = {argv[0], "-f", "-o", "ro,default_permissions", argv[3], NULL};
     return fuse_main(5, fargv, &ops, NULL);
 }
