@@ -147,8 +147,10 @@ BOOL CDiscJob::CopyAndHash() {
     for (;;) {
         DWORD nRead = 0;
         const BOOL bRead = ReadFile(m_hDevice, m_pBuffer, kBlockSize, &nRead, nullptr);
-        if (!bRead) nRead = 0;
-        if (!take(m_pBuffer, nRead)) return FALSE;
+        if (!bRead)
+            nRead = 0;  // nothing of a failed read is taken
+        else if (!take(m_pBuffer, nRead))
+            return FALSE;
         DWORD nBlock = nRead;
 
         // Before the end of the file system a failed or short read is no end:

@@ -8,17 +8,12 @@ namespace {
 const wchar_t kRunProp[] = L"orvane.RunInProgress";
 
 // Applies the change on the dialog's thread: directly when called there,
-// otherwise through the message. A window that does not answer the message
-// still gets the mark itself.
+// otherwise through the message, which the main dialog answers.
 void SetRunInProgress(HWND hDlg, BOOL bMark) {
-    if (GetWindowThreadProcessId(hDlg, nullptr) == GetCurrentThreadId()) {
+    if (GetWindowThreadProcessId(hDlg, nullptr) == GetCurrentThreadId())
         ApplyRunInProgress(hDlg, bMark);
-    } else if (SendMessageW(hDlg, g_uRunInProgressMsg, bMark, 0) != 1) {
-        if (bMark)
-            SetPropW(hDlg, kRunProp, reinterpret_cast<HANDLE>(1));
-        else
-            RemovePropW(hDlg, kRunProp);
-    }
+    else
+        SendMessageW(hDlg, g_uRunInProgressMsg, bMark, 0);
 }
 
 }  // namespace
