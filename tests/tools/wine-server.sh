@@ -16,6 +16,17 @@ wine_server_restart() {
   wineserver -p
 }
 
+# Wine starts its system processes on demand and they inherit the standard
+# output of whichever program started them; ctest would then wait for that
+# output to close long after a test has ended. One idle program kept running
+# for the whole command keeps them alive, started here with no output at all.
+wine_session_start() {
+  rm -f "$ORVANE_TEST_WORK/keepalive"
+  mkfifo "$ORVANE_TEST_WORK/keepalive"
+  wine cmd.exe <"$ORVANE_TEST_WORK/keepalive" >/dev/null 2>&1 &
+  exec {keepfd}>"$ORVANE_TEST_WORK/keepalive"
+}
+
 # Prints the folder where the wineserver of $WINEPREFIX keeps its socket and
 # lock: server-<device>-<inode> (the prefix directory's, in hex) under a
 # temporary folder of its own. Debian's Wine makes that folder with mkdtemp

@@ -48,13 +48,7 @@ if [ -f "$tools/drives.sh" ]; then
   wine_server_restart
 fi
 
-# Wine starts its system processes on demand and they inherit the standard
-# output of whichever program started them; ctest would then wait for that
-# output to close long after a test has ended. One idle program kept running
-# for the whole command keeps them alive, started here with no output at all.
-mkfifo "$work/keepalive"
-wine cmd.exe <"$work/keepalive" >/dev/null 2>&1 &
-exec {keepfd}>"$work/keepalive"
+wine_session_start
 # Without a window manager Wine waits up to two seconds for one whenever a
 # managed window is hidden: let it manage none. This first registry call also
 # starts Wine's desktop process, here and not under a test that would hand it
