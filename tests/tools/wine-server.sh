@@ -22,9 +22,9 @@ wine_server_restart() {
 # forked from that program, so that it keeps the program's Unix descriptors
 # (seen: a test's output pipe and ctest's log, on which ctest then waited until
 # its time limit), and ends it once no program uses the desktop. Here a small
-# program of our own (desktop-keeper.c) asks for the desktop with nothing but
-# /dev/null open, tells when it is up and stays. Fails, saying why, when the
-# desktop process does not run so afterwards.
+# program of our own (desktop-keeper.c) asks for the desktop with its standard
+# streams on /dev/null, tells when it is up and stays. Fails, saying why, when
+# the desktop process does not run so afterwards.
 #
 # Call it first after the wineserver starts: Wine's start-up (wineboot) starts
 # services.exe, winedevice.exe, plugplay.exe, svchost.exe and rpcss.exe for the
@@ -51,9 +51,9 @@ wine_session_start() {
   wine_desktop_check
 }
 
-# Prints the process id of the desktop process of $WINEPREFIX, found by its
-# command line and its environment: other prefixes' desktop processes run on
-# the same machine.
+# Prints the process ids of the desktop processes of $WINEPREFIX (one, unless
+# two programs have just started one each), found by their command line and
+# their environment: other prefixes' desktop processes run on the same machine.
 wine_desktop_pids() {
   local f pid
   for f in $(grep -lsaF explorer.exe /proc/[0-9]*/cmdline); do
