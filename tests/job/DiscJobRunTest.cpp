@@ -115,7 +115,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     // A second Save to the same path replaces the image and appends its report.
     // A file that bears the name of an unfinished image is not touched.
     const std::vector<uint8_t> other = {'k', 'e', 'e', 'p'};
-    WriteBytes(image + L".partial", other);
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".partial", other));
     RunResult again = Run(L'D', image.c_str());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n" + again.report + L"\r\n");
@@ -176,13 +176,13 @@ TEST_F(DiscRun, TruncatedVolumeFailsWithEndOfFile) {
     const Expectation e = Expect(L'H');
     RunResult r = Run(L'H', image.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[2], L"Размер:\t" + GroupDigits(e.size + 2 * 1048576 + 12288) + L" байт");
     EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t38, ", 0), 0u) << r.lines[4];
     ExpectFolderHolds(dir, {L"h.iso.log"});
 
     RunResult hashes = Run(L'H', nullptr);
-    ExpectErrorLast(hashes, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(hashes, 4));
     EXPECT_EQ(hashes.lines[3].rfind(L"Ошибка:\t38, ", 0), 0u) << hashes.lines[3];
 }
 
@@ -227,7 +227,7 @@ TEST_F(DiscRun, NoDisc) {
     RunResult r = Run(L'L', image.c_str());
     EXPECT_FALSE(r.ok);
     ExpectHeader(r, L"L:\\");
-    ExpectErrorLast(r, 3);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 3));
     EXPECT_FALSE(FileExists(image));
     ExpectSaved(image + L".log", r.report);
     // Nothing was started: the display is as it was.
@@ -249,7 +249,7 @@ TEST_F(DiscRun, VolumeCannotBeOpened) {
     const std::wstring image = ScratchDir(L"noopen") + L"\\k.iso";
     RunResult r = Run(L'K', image.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 4));
     EXPECT_EQ(r.lines[2], L"Размер:\t1`048`576 байт");
     EXPECT_FALSE(FileExists(image));
     ExpectSaved(image + L".log", r.report);
@@ -260,7 +260,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     const std::wstring missing = ScratchDir(L"create") + L"\\no such folder\\d.iso";
     RunResult r = Run(L'D', missing.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[3], L"Файл:\t\"" + missing + L"\"");
     EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t3, ", 0), 0u) << r.lines[4];
 
@@ -268,7 +268,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     const std::wstring ro = EnvDir("ORVANE_DRIVES_RO") + L"\\d.iso";
     r = Run(L'D', ro.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_FALSE(FileExists(ro));
 }
 
@@ -282,7 +282,7 @@ TEST_F(DiscRun, TargetWithoutRoom) {
         const std::wstring image = dir + L"\\" + letter + L".iso";
         RunResult r = Run(letter, image.c_str());
         EXPECT_FALSE(r.ok);
-        ExpectErrorLast(r, 5);
+        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
         EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t112, ", 0), 0u) << r.lines[4];
         ExpectSaved(image + L".log", r.report);
         ExpectFolderHolds(dir, {std::wstring(1, letter) + L".iso.log"});
@@ -297,10 +297,10 @@ TEST_F(DiscRun, ReadErrorJustBeforeTheEndKeepsTheOldImage) {
     const std::wstring dir = ScratchDir(L"readerror");
     const std::wstring image = dir + L"\\i.iso";
     const std::vector<uint8_t> old = ReadBytes(IsoPath(L'D'));
-    WriteBytes(image, old);
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(image, old));
     RunResult r = Run(L'I', image.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[3], L"Файл:\t\"" + image + L"\"");
     EXPECT_TRUE(ReadBytes(image) == old) << "the old image was touched";
     ExpectSaved(image + L".log", r.report);
@@ -310,7 +310,7 @@ TEST_F(DiscRun, ReadErrorJustBeforeTheEndKeepsTheOldImage) {
 
     RunResult hashes = Run(L'I', nullptr);
     EXPECT_FALSE(hashes.ok);
-    ExpectErrorLast(hashes, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(hashes, 4));
 }
 
 TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
@@ -334,7 +334,7 @@ TEST_F(DiscRun, ImageThatCannotTakeItsPlace) {
     ASSERT_TRUE(CreateDirectoryW(image.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     RunResult r = Run(L'E', image.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.pos, r.max);
     EXPECT_NE(GetFileAttributesW(image.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     ExpectFolderHolds(dir, {L"e.iso.log"});
