@@ -80,11 +80,11 @@ __attribute__((target("sha,sse4.1,ssse3"))) void HashBlocksSHA1Accelerated(std::
         SHA1NI_SCHEDULE(m1, m2, m3, m0) SHA1NI_ROUNDS(3, m1)
         SHA1NI_SCHEDULE(m2, m3, m0, m1) SHA1NI_ROUNDS(3, m2)
         SHA1NI_SCHEDULE(m3, m0, m1, m2) SHA1NI_ROUNDS(3, m3)      // 76-79
-            // clang-format on
 
-            // e after round 79 is a of round 75 rotated; fold in the block's
-            // starting state.
-            e0 = _mm_sha1nexte_epu32(abcdPrev, eSave);
+        // e after round 79 is a of round 75 rotated; fold in the block's
+        // starting state.
+        e0 = _mm_sha1nexte_epu32(abcdPrev, eSave);
+        // clang-format on
         abcd = _mm_add_epi32(abcd, abcdSave);
     }
 
