@@ -8,7 +8,8 @@ namespace NStandart {
 namespace NDriver {
 
 // One SHA-1 compression of a 64-byte block (any alignment; words read most
-// significant byte first) added into the five chaining words H0 to H4.
+// significant byte first) added into the five chaining words H0 to H4; the
+// run of one block below.
 void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock);
 
 // nBlocks consecutive blocks, as many calls of HashBlockSHA1 would. Uses the
