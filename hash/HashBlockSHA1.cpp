@@ -74,26 +74,32 @@ void HashBlockSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlock) {
 
 namespace {
 
-typedef void (*PFN_BLOCK)(std::uint32_t*, const std::uint8_t*);
+typedef void (*PFN_BLOCKS)(std::uint32_t*, const std::uint8_t*, std::size_t);
 
-void ResolveAndHashBlock(std::uint32_t* pState, const std::uint8_t* pBlock);
+void HashBlocksSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+    for (; nBlocks; --nBlocks, pBlocks += 64) HashBlockSHA1Portable(pState, pBlocks);
+}
 
-// The block function in use; starts as the resolver, which replaces itself
-// with the chosen function on the first call. Relaxed atomics: every thread
-// that resolves stores the same value.
-std::atomic<PFN_BLOCK> g_pfnBlock{ResolveAndHashBlock};
+void ResolveAndHashBlocks(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks);
 
-void ResolveAndHashBlock(std::uint32_t* pState, const std::uint8_t* pBlock) {
-    const PFN_BLOCK pfn = HasSHA1Instructions() ? HashBlockSHA1Accelerated : HashBlockSHA1Portable;
-    g_pfnBlock.store(pfn, std::memory_order_relaxed);
-    pfn(pState, pBlock);
+// The run function in use; starts as the resolver, which replaces itself with
+// the chosen function on the first call. Relaxed atomics: every thread that
+// resolves stores the same value.
+std::atomic<PFN_BLOCKS> g_pfnBlocks{ResolveAndHashBlocks};
+
+void ResolveAndHashBlocks(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+    const PFN_BLOCKS pfn = HasSHA1Instructions() ? HashBlocksSHA1Accelerated : HashBlocksSHA1Portable;
+    g_pfnBlocks.store(pfn, std::memory_order_relaxed);
+    pfn(pState, pBlocks, nBlocks);
 }
 
 }  // namespace
 
-void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock) {
-    g_pfnBlock.load(std::memory_order_relaxed)(pState, pBlock);
+void HashBlocksSHA1(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+    g_pfnBlocks.load(std::memory_order_relaxed)(pState, pBlocks, nBlocks);
 }
+
+void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock) { HashBlocksSHA1(pState, pBlock, 1); }
 
 }  // namespace NDriver
 }  // namespace NStandart

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace NHash {
@@ -7,19 +8,25 @@ namespace NStandart {
 namespace NDriver {
 
 // One SHA-1 compression of a 64-byte block (any alignment; words read most
-// significant byte first) added into the five chaining words H0 to H4. Uses
-// the processor's SHA instructions where it has them (decided once, on the
-// first call), the portable function otherwise; both give the same result.
+// significant byte first) added into the five chaining words H0 to H4; the
+// run of one block below.
 void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock);
+
+// nBlocks consecutive blocks, as many calls of HashBlockSHA1 would. Uses the
+// processor's SHA instructions where it has them (decided once, on the first
+// call), the portable function otherwise; both give the same result. The
+// choice is read once per call, and the instructions keep the chaining words
+// in registers from one block to the next.
+void HashBlocksSHA1(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks);
 
 // The portable block function, in plain C++.
 void HashBlockSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlock);
 
 // True when this processor has the SHA instructions and the build can use
-// them; HashBlockSHA1Accelerated may then be called.
+// them; HashBlocksSHA1Accelerated may then be called.
 bool HasSHA1Instructions();
-// The block function on the SHA instructions (x86-64 builds only).
-void HashBlockSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlock);
+// The run of blocks on the SHA instructions (x86-64 builds only).
+void HashBlocksSHA1Accelerated(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks);
 
 }  // namespace NDriver
 }  // namespace NStandart

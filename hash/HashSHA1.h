@@ -17,7 +17,7 @@ constexpr unsigned kSHA1LengthSize = 8;  // the message length in bits, 64-bit
 // SHA-1 (FIPS 180-1).
 class CHashSHA1
     : public CIteratedHash<kSHA1AlgorithmId, kSHA1DigestSize, kSHA1StateSize, kSHA1BlockSize, kSHA1LengthSize,
-                           NDriver::HashBlockSHA1, Padding, CopySize64SHA1, CopyDigestSHA> {
+                           NDriver::HashBlockSHA1, Padding, CopySize64SHA1, CopyDigestSHA, NDriver::HashBlocksSHA1> {
 public:
     CHashSHA1() { Init(); }
 

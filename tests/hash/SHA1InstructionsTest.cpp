@@ -1,6 +1,7 @@
-// The SHA-1 block function on the processor's SHA instructions against the
-// portable one, and a whole SHA-1 built on the portable block function against
-// the class in use (which takes the instructions where they exist).
+// SHA-1 runs of blocks on the processor's SHA instructions against the
+// portable block function, and a whole SHA-1 built on the portable block
+// function against the class in use (which takes the instructions where they
+// exist), fed in one call and in pieces that start and end inside blocks.
 
 #include <gtest/gtest.h>
 
@@ -28,31 +29,35 @@ public:
 
 }  // namespace
 
-TEST(SHA1Instructions, BlockFunctionsAgree) {
+TEST(SHA1Instructions, RunsOfBlocksAgreeWithThePortableFunction) {
     if (!NDriver::HasSHA1Instructions()) GTEST_SKIP() << "this processor has no SHA instructions";
     std::mt19937 rng(21);
     for (int round = 0; round < 1000; ++round) {
         std::uint32_t state[5], expected[5];
         for (auto& w : state) w = std::uint32_t(rng());
         std::memcpy(expected, state, sizeof state);
-        // Blocks at every alignment.
-        const Bytes buffer = RandomBytes(rng, 64 + 15);
-        const std::uint8_t* block = buffer.data() + round % 16;
-        NDriver::HashBlockSHA1Portable(expected, block);
-        NDriver::HashBlockSHA1Accelerated(state, block);
+        // Runs of one to five blocks at every alignment.
+        const std::size_t nBlocks = 1 + round % 5;
+        const Bytes buffer = RandomBytes(rng, 64 * nBlocks + 15);
+        const std::uint8_t* blocks = buffer.data() + round % 16;
+        for (std::size_t i = 0; i < nBlocks; ++i) NDriver::HashBlockSHA1Portable(expected, blocks + 64 * i);
+        NDriver::HashBlocksSHA1Accelerated(state, blocks, nBlocks);
         ASSERT_EQ(0, std::memcmp(state, expected, sizeof state)) << "round " << round;
     }
 }
 
 TEST(SHA1Instructions, ClassInUseEqualsThePortableFunction) {
     std::mt19937 rng(22);
+    const std::vector<std::vector<std::size_t>> splits = {{1 << 20}, {1, 200}, {63, 130, 64 * 7 + 5}, {65, 64 * 31}};
     for (std::size_t len : {0, 3, 55, 56, 64, 65, 1000, 70000}) {
         const Bytes msg = RandomBytes(rng, len);
-        CHashSHA1 used;
         CPortableSHA1 portable;
-        used.Update(msg.data(), std::uint32_t(len));
         portable.Update(msg.data(), std::uint32_t(len));
-        EXPECT_EQ(DigestOf(used), DigestOf(portable)) << "length " << len;
-        EXPECT_EQ(DigestOf(used, 3, 2), DigestOf(portable, 3, 2)) << "length " << len;
+        for (const auto& split : splits) {
+            CHashSHA1 used;
+            FeedInPieces(used, msg, split);
+            EXPECT_EQ(DigestOf(used), DigestOf(portable)) << "length " << len << ", first piece " << split[0];
+            EXPECT_EQ(DigestOf(used, 3, 2), DigestOf(portable, 3, 2)) << "length " << len;
+        }
     }
 }
