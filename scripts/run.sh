@@ -79,23 +79,33 @@ say "made the sample disc \"$label\": an ISO 9660 image of three files, $fs_size
 say "padded it with zeros to $size bytes: Wine gives a drive's size in whole 4 KiB pages"
 
 # --- a private Wine prefix with the sample disc as optical drive D:, made as
-# the test environment makes its drives.
+# the test environment makes its drives. Without a usable display, a private
+# Xvfb where a driver plays one Save run through the dialogs.
+own_display=
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then own_display=1; fi
 wine_prefix_start
+if [ -z "$own_display" ]; then
+  # shellcheck source=../tests/tools/display.sh
+  source "$root/tests/tools/display.sh"
+  display_start_xvfb "$work/xvfb.log"
+  # Without a window manager Wine would wait for one whenever a window is
+  # hidden: let it manage none. A Wine desktop window draws the dialogs' title bars.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  display_register_marlett
+fi
 ORVANE_ONE_DISC=$work/sample.iso ORVANE_ONE_DISC_LETTER=d drives_setup
 wine_server_restart
+# Wine's desktop process, up before the program as in the test environment.
+wine_session_start
 say "a new Wine prefix has the disc in its CD-ROM drive D: (read-only loop device $ORVANE_ONE_DISC_DEVICE)"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -n "$own_display" ]; then
   say "orvane.exe runs on $DISPLAY; the sample disc goes when you close it"
   wine "$exe" >/dev/null 2>&1 || true
   exit 0
 fi
 
-# --- no display: a private Xvfb, one Save run played through the dialogs.
-# shellcheck source=../tests/tools/display.sh
-source "$root/tests/tools/display.sh"
-display_start_xvfb "$work/xvfb.log"
-
+# --- no display: one Save run played through the dialogs.
 # What the run leaves for the user: the image, its report file, a screenshot.
 # An image from an earlier run would make Save As ask whether to replace it.
 out=$root/build/run
@@ -104,10 +114,6 @@ image=$out/$label.iso
 shot=$out/orvane-save-run.png
 rm -f "$image" "$image.log" "$shot"
 
-# Without a window manager Wine would wait for one whenever a window is hidden:
-# let it manage none. A Wine desktop window draws the dialogs' title bars.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-display_register_marlett
 wine explorer /desktop=orvane,640x400 "$exe" >/dev/null 2>&1 &
 prog_pid=$!
 say "no display: orvane.exe runs on a private Xvfb display ($DISPLAY)"

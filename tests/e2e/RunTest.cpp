@@ -71,7 +71,7 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     EXPECT_TRUE(files::EndsWith(files::ReadReportFile(log), report + L"\r\n"))
         << "orvane.log does not end with the report shown";
 
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
     // The status line keeps the last state of the run.
     EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
@@ -121,7 +121,7 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     // The chosen folder did not become the current one, which would hold it open.
     EXPECT_EQ(cwd, CurrentFolder());
 
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
 }
 
@@ -162,7 +162,7 @@ TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
     ASSERT_TRUE(files::ReadAll(dir + L"\\d.iso", got));
     ASSERT_TRUE(files::ReadAll(files::IsoOf(L'D'), want));
     EXPECT_TRUE(got == want);
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 }
 
 // Runs follow one another in one session: each starts, shows its own report
@@ -174,7 +174,7 @@ TEST_F(RunTest, ConsecutiveRunsInOneSessionEachShowTheirReport) {
         drive::Press(s.Dlg(), 1004);
         HWND hResult = WaitResult();
         ASSERT_TRUE(hResult) << "run " << i + 1 << " showed no report";
-        CloseResultAndWaitIdle(hResult);
+        ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     }
     EXPECT_EQ(nBefore + 3, files::CountOf(files::ReadReportFile(log), L"Старт:"));
 }
@@ -205,7 +205,7 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
                      reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), id)));
     EXPECT_EQ(hResult, FindOwnedDialog(s.Dlg()));
 
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     // Idle again: no other dialog is waiting, and the log has one report more.
     EXPECT_EQ(nullptr, FindOwnedDialog(s.Dlg()));
     EXPECT_EQ(nBefore + 1, files::CountOf(files::ReadReportFile(log), L"Старт:"));
@@ -238,7 +238,7 @@ TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
     ASSERT_TRUE(hResult);
     EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
     EXPECT_TRUE(files::Exists(dir + L"\\" + proposal + L".iso"));
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 }
 
 // The press itself locks the four buttons, on the dialog's thread, before any
@@ -262,7 +262,7 @@ TEST_F(RunTest, ThePressLocksTheButtonsAndRefreshWaitsForTheRun) {
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 }
 
 // Whether the run mark was set each time "Обновить" got enabled.
@@ -286,7 +286,7 @@ TEST_F(RunTest, TheButtonsAreEnabledBeforeTheRunMarkIsCleared) {
     drive::Press(s.Dlg(), 1004);
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 
     std::vector<bool> marks;
     s.OnDialogThread([&] {
@@ -323,7 +323,7 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     EXPECT_TRUE(IsWindow(hResult));
 
     // The run finishes normally; then "Выход" closes the dialog.
-    CloseResultAndWaitIdle(hResult);
+    ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_TRUE(IsWindow(s.Dlg()));
     EXPECT_TRUE(WaitFor([&] { return !CloseGrayed(s.Dlg()); }, kWait));
     EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));

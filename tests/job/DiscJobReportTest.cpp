@@ -211,8 +211,8 @@ TEST(ReportFile, ShortWriteIsNotSaved) {
     const std::wstring dir = EnvDir("ORVANE_DRIVES_SMALL");
     if (dir.empty()) GTEST_SKIP() << "no small target (run under tests/tools/with-test-env.sh)";
     const std::wstring filler = dir + L"\\filler", image = dir + L"\\full.iso";
-    WriteBytes(filler, std::vector<uint8_t>(2 * 1048576));
-    WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0});
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(filler, std::vector<uint8_t>(2 * 1048576)));
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0}));
     CDiscJob job;
     job.m_strImagePath = image.c_str();
     job.m_strReport = std::wstring(64 * 1024, L'B').c_str();

@@ -145,7 +145,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     // A second Save to the same path replaces the image and appends its report.
     // A file that bears the name of an unfinished image is not touched.
     const std::vector<uint8_t> other = {'k', 'e', 'e', 'p'};
-    WriteBytes(image + L".partial", other);
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".partial", other));
     RunResult again = Run(L'D', image.c_str());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n" + again.report + L"\r\n");
@@ -219,10 +219,11 @@ TEST_F(DiscRun, TruncatedVolumeFailsWithEndOfFile) {
     }
     const Expectation e = Expect(L'H');
     RunResult r = Run(L'H', (dir + L"\\h.iso").c_str());
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[2], L"Размер:\t" + GroupDigits(e.size + 2 * 1048576 + 12288) + L" байт");
 
     RunResult hashes = Run(L'H', nullptr);
-    ExpectErrorLast(hashes, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(hashes, 4));
     EXPECT_EQ(hashes.lines[3].rfind(L"Ошибка:\t38, ", 0), 0u) << hashes.lines[3];
 }
 
@@ -267,7 +268,7 @@ TEST_F(DiscRun, NoDisc) {
     RunResult r = Run(L'L', image.c_str());
     EXPECT_FALSE(r.ok);
     ExpectHeader(r, L"L:\\");
-    ExpectErrorLast(r, 3);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 3));
     EXPECT_FALSE(FileExists(image));
     ExpectSaved(image + L".log", r.report);
     // Nothing was started: the display is as it was.
@@ -289,7 +290,7 @@ TEST_F(DiscRun, VolumeCannotBeOpened) {
     const std::wstring image = ScratchDir(L"noopen") + L"\\k.iso";
     RunResult r = Run(L'K', image.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 4));
     EXPECT_EQ(r.lines[2], L"Размер:\t1`048`576 байт");
     EXPECT_FALSE(FileExists(image));
     ExpectSaved(image + L".log", r.report);
@@ -300,7 +301,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     const std::wstring missing = ScratchDir(L"create") + L"\\no such folder\\d.iso";
     RunResult r = Run(L'D', missing.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[3], L"Файл:\t\"" + missing + L"\"");
     EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t3, ", 0), 0u) << r.lines[4];
 
@@ -308,7 +309,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     const std::wstring ro = EnvDir("ORVANE_DRIVES_RO") + L"\\d.iso";
     r = Run(L'D', ro.c_str());
     EXPECT_FALSE(r.ok);
-    ExpectErrorLast(r, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_FALSE(FileExists(ro));
 }
 
@@ -322,7 +323,7 @@ TEST_F(DiscRun, TargetWithoutRoom) {
         const std::wstring image = dir + L"\\" + letter + L".iso";
         RunResult r = Run(letter, image.c_str());
         EXPECT_FALSE(r.ok);
-        ExpectErrorLast(r, 5);
+        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
         EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t112, ", 0), 0u) << r.lines[4];
         ExpectSaved(image + L".log", r.report);
         ExpectFolderHolds(dir, {std::wstring(1, letter) + L".iso.log"});
@@ -344,7 +345,7 @@ TEST_F(DiscRun, FailedSaveKeepsTheOldImage) {
     const std::vector<uint8_t> old = ReadBytes(IsoPath(L'E'));
     for (const auto& c : cases) {
         const std::wstring image = c.dir + L"\\old.iso";
-        WriteBytes(image, old);
+        ASSERT_NO_FATAL_FAILURE(WriteBytes(image, old));
         RunResult r = Run(c.letter, image.c_str());
         EXPECT_FALSE(r.ok);
         ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
@@ -357,7 +358,7 @@ TEST_F(DiscRun, FailedSaveKeepsTheOldImage) {
 
     RunResult hashes = Run(L'I', nullptr);
     EXPECT_FALSE(hashes.ok);
-    ExpectErrorLast(hashes, 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(hashes, 4));
 }
 
 TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
@@ -384,10 +385,10 @@ TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
     const std::wstring readOnly = dir + L"\\read-only.iso", folder = dir + L"\\folder.iso", held = dir + L"\\held.iso";
     const std::wstring tooLong = dir + L"\\" + std::wstring(MAX_PATH - 6 - dir.size(), L'x');
     const std::vector<uint8_t> old = {'o', 'l', 'd'};
-    WriteBytes(readOnly, old);
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(readOnly, old));
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    WriteBytes(held, old);
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(held, old));
     HANDLE hHeld = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     const struct {

@@ -2,7 +2,8 @@
 # Runs a command inside a private test environment for Windows programs:
 #   - a fresh Wine prefix of its own (WINEPREFIX), with one wineserver kept alive
 #     for the whole command so that Wine's start-up is paid once;
-#   - an Xvfb display of its own (DISPLAY);
+#   - an Xvfb display of its own (DISPLAY), and Wine's desktop process running
+#     on it with its standard streams on /dev/null before the command starts;
 #   - the virtual optical drives that tests/tools/drives.sh sets up, when present.
 # Everything it started is ended by its own id (the wineserver by its prefix),
 # and every loop device, mount and folder it made is removed, the wineserver's
@@ -40,6 +41,16 @@ source "$tools/display.sh"
 display_start_xvfb "$work/xvfb.log"
 
 wine_prefix_start
+# The prefix's settings, kept in its registry across wineserver restarts:
+# - Without a window manager Wine waits up to two seconds for one whenever a
+#   managed window is hidden: let it manage none.
+# - No crash debugger. Wine starts the one that AeDebug names (winedbg --auto)
+#   for a program that crashes, and it held a crashed test program until
+#   ctest's time limit. With an empty command there is none to start, and the
+#   program ends at once with its exception code (Auto 0 instead would ask in
+#   a message box).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
 
 if [ -f "$tools/drives.sh" ]; then
   # shellcheck source=/dev/null
@@ -48,18 +59,8 @@ if [ -f "$tools/drives.sh" ]; then
   wine_server_restart
 fi
 
-# Wine starts its system processes on demand and they inherit the standard
-# output of whichever program started them; ctest would then wait for that
-# output to close long after a test has ended. One idle program kept running
-# for the whole command keeps them alive, started here with no output at all.
-mkfifo "$work/keepalive"
-wine cmd.exe <"$work/keepalive" >/dev/null 2>&1 &
-exec {keepfd}>"$work/keepalive"
-# Without a window manager Wine waits up to two seconds for one whenever a
-# managed window is hidden: let it manage none. This first registry call also
-# starts Wine's desktop process, here and not under a test that would hand it
-# its output.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The desktop process, up before any test needs it (see wine_session_start).
+wine_session_start
 if declare -F drives_ready >/dev/null; then drives_ready; fi
 
 "$@"
