@@ -13,7 +13,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 static const char* g_backing;
@@ -95,37 +94,6 @@ static int fs_unlink(const char* path) {
     return Result(unlink(p));
 }
 
-static int fs_mkdir(const char* path, mode_t mode) {
-    char p[PATH_MAX];
-    Backing(p, path);
-    return Result(mkdir(p, mode));
-}
-
-static int fs_rmdir(const char* path) {
-    char p[PATH_MAX];
-    Backing(p, path);
-    return Result(rmdir(p));
-}
-
-static int fs_chmod(const char* path, mode_t mode, struct fuse_file_info* fi) {
-    if (fi) return Result(fchmod((int)fi->fh, mode));
-    char p[PATH_MAX];
-    Backing(p, path);
-    return Result(chmod(p, mode));
-}
-
-static int fs_utimens(const char* path, const struct timespec tv[2], struct fuse_file_info* fi) {
-    if (fi) return Result(futimens((int)fi->fh, tv));
-    char p[PATH_MAX];
-    Backing(p, path);
-    return Result(utimensat(AT_FDCWD, p, tv, AT_SYMLINK_NOFOLLOW));
-}
-
-static int fs_statfs(const char* path, struct statvfs* st) {
-    (void)path;
-    return Result(statvfs(g_backing, st));
-}
-
 static int fs_release(const char* path, struct fuse_file_info* fi) {
     (void)path;
     close((int)fi->fh);
@@ -150,11 +118,6 @@ static const struct fuse_operations ops = {
     .truncate = fs_truncate,
     .rename = fs_rename,
     .unlink = fs_unlink,
-    .mkdir = fs_mkdir,
-    .rmdir = fs_rmdir,
-    .chmod = fs_chmod,
-    .utimens = fs_utimens,
-    .statfs = fs_statfs,
     .release = fs_release,
     .fsync = fs_fsync,
 };
