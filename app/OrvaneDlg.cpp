@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
     ON_BN_CLICKED(IDC_REFRESH, &COrvaneDlg::OnRefresh)
     ON_WM_QUERYENDSESSION()
     ON_REGISTERED_MESSAGE(g_uRunInProgressMsg, &COrvaneDlg::OnRunInProgress)
+    ON_REGISTERED_MESSAGE(g_uRunReadingMsg, &COrvaneDlg::OnRunReading)
     ON_REGISTERED_MESSAGE(g_uCopySelectedRootMsg, &COrvaneDlg::OnCopySelectedRoot)
 END_MESSAGE_MAP()
 
@@ -135,10 +136,15 @@ void COrvaneDlg::OnCancel() {
     CDialog::OnCancel();
 }
 
-// A logoff or shutdown would cut a working run off: the dialog refuses while
-// one works, and Windows shows the shutdown block reason set with the mark.
-BOOL COrvaneDlg::OnQueryEndSession() { return !IsRunInProgress(m_hWnd); }
+// A logoff or shutdown would cut a copy short: the dialog refuses while a run
+// reads the disc, and Windows shows the shutdown block reason set with that
+// mark. A run that only waits in the Save As or the result dialog loses
+// nothing and lets the session end.
+BOOL COrvaneDlg::OnQueryEndSession() { return !IsRunReading(m_hWnd); }
 
 // A worker sets or clears the run mark through this message, so that the
-// system menu and the shutdown block reason change on the dialog's own thread.
+// system menu changes on the dialog's own thread.
 LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) { return ApplyRunInProgress(m_hWnd, wParam != 0); }
+
+// The same for the reading mark and its shutdown block reason.
+LRESULT COrvaneDlg::OnRunReading(WPARAM wParam, LPARAM) { return ApplyRunReading(m_hWnd, wParam != 0); }

@@ -54,6 +54,7 @@ protected:
     void OnRefresh();
     BOOL OnQueryEndSession();
     LRESULT OnRunInProgress(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRunReading(WPARAM wParam, LPARAM lParam);
     // A run's worker asks for the selected drive's root (SelectedRootMessage.h).
     LRESULT OnCopySelectedRoot(WPARAM wParam, LPARAM lParam);
     // Marks the dialog busy and starts a run's worker thread.

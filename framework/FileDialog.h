@@ -4,9 +4,9 @@
 // default extension.
 //
 // The dialog shown is always the one GetSaveFileNameW / GetOpenFileNameW give
-// (Explorer style). bVistaStyle is accepted for the familiar signature and has
-// no effect: the common item dialog would need COM on the calling thread, and
-// the program opens its Save As dialog from a worker thread without COM.
+// (Explorer style), which the shell builds on COM: the calling thread needs a
+// single-threaded apartment. bVistaStyle is accepted for the familiar
+// signature and has no effect.
 #pragma once
 
 #include <windows.h>

@@ -4,6 +4,7 @@
 
 CDiscJob::CDiscJob()
     : m_hDevice(INVALID_HANDLE_VALUE),
+      m_hLock(INVALID_HANDLE_VALUE),
       m_hImage(INVALID_HANDLE_VALUE),
       m_pBuffer(nullptr),
       m_hDlg(nullptr),
@@ -12,21 +13,26 @@ CDiscJob::CDiscJob()
       m_szDevice{},
       m_nProgress(0),
       m_nBlocks(0),
-      m_nTitleFormat(0) {}
+      m_nTitleFormat(0),
+      m_bErrorLine(FALSE) {}
 
 // A run always ends in Finish, which releases everything it held. Only a run cut
 // short by an exception reaches this point with something still open.
 CDiscJob::~CDiscJob() { Release(); }
 
-// The medium is unlocked before the volume closes: the lock belongs to the handle.
+// The medium is unlocked, and its lock handle closed, before the volume closes.
 void CDiscJob::Release() {
     if (m_pBuffer) {
         VirtualFree(m_pBuffer, 0, MEM_RELEASE);
         m_pBuffer = nullptr;
     }
     if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
-    if (m_hDevice != INVALID_HANDLE_VALUE) {
+    if (m_hLock != INVALID_HANDLE_VALUE) {
         LockMedium(FALSE);
+        CloseHandle(m_hLock);
+        m_hLock = INVALID_HANDLE_VALUE;
+    }
+    if (m_hDevice != INVALID_HANDLE_VALUE) {
         CloseHandle(m_hDevice);
         m_hDevice = INVALID_HANDLE_VALUE;
     }
@@ -40,10 +46,15 @@ SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {
     return sa;
 }
 
+// The ejection control lock is kept by the drive's class driver for the
+// handle that took it, and let go when that handle closes: a run that dies
+// without its unlock (ended from Task Manager, cut off at logoff, crashed)
+// leaves no drive locked until the next reboot, as a device-wide media
+// removal lock would.
 void CDiscJob::LockMedium(BOOL bLock) {
-    PREVENT_MEDIA_REMOVAL pmr = {};
-    pmr.PreventMediaRemoval = bLock ? TRUE : FALSE;
+    BOOLEAN bPrevent = bLock ? TRUE : FALSE;
     DWORD nReturned = 0;
     // A drive that refuses the request is read all the same: the result is not examined.
-    DeviceIoControl(m_hDevice, IOCTL_STORAGE_MEDIA_REMOVAL, &pmr, 1, nullptr, 0, &nReturned, nullptr);
+    DeviceIoControl(m_hLock, IOCTL_STORAGE_EJECTION_CONTROL, &bPrevent, sizeof(bPrevent), nullptr, 0, &nReturned,
+                    nullptr);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "ReadingSpan.h"
 #include "String.h"
 
 class CDiscJob {
@@ -14,6 +15,10 @@ public:
     static constexpr DWORD kBlockSize = 0x100000;
     // Sector of an optical disc: the unit in which a failed or short read is read again.
     static constexpr DWORD kSectorSize = 2048;
+    // A Save run's temporary image and its report file are named by the
+    // chosen path and these suffixes.
+    static constexpr wchar_t kTempSuffix[] = L".partial";
+    static constexpr wchar_t kReportSuffix[] = L".log";
 
     CDiscJob();
     ~CDiscJob();
@@ -31,6 +36,11 @@ public:
 
     // Engine steps, in the order Run calls them.
     BOOL Prepare(BOOL bSave);
+    // A Save run's target, checked before the disc is read: FALSE, with the
+    // file line and the error line, when the chosen path cannot take the image.
+    BOOL CheckTarget();
+    // The system's error code for a target that cannot take the image, or ERROR_SUCCESS.
+    DWORD TargetError() const;
     BOOL OpenDevice();
     BOOL CreateImage();
     BOOL CopyAndHash();
@@ -44,8 +54,11 @@ public:
 
     // The image is written under a temporary name beside the chosen path, marked
     // to be deleted when its handle closes (also when the process dies).
-    // CommitImage moves it onto the chosen path; DiscardImage lets it go.
-    BOOL CommitImage();
+    // SealImage makes the complete image durable and keeps it at its close;
+    // PlaceImage moves it onto the chosen path, or keeps it under its temporary
+    // name when that fails; DiscardImage lets an unfinished one go.
+    BOOL SealImage();
+    BOOL PlaceImage();
     void DiscardImage();
     BOOL SetDeleteOnClose(BOOL bDelete);
 
@@ -57,7 +70,10 @@ public:
     void WriteReportHeader();
     void AppendSizeLine(uint64_t nSize);
     void AppendFileLine();
+    // The error line for the thread's last-error code. A report holds one at
+    // most: a failure while cleaning up after the first adds nothing.
     void AppendErrorLine();
+    void AppendKeptImageLine(const CString& strPath);
     void AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* pMd5, const uint8_t* pSha1);
     static CString DigestToHex(const uint8_t* pBytes, size_t nCount);
     CString ReportFilePath() const;
@@ -66,10 +82,15 @@ public:
     // written, with the thread's last-error code.
     void NoteUnsavedReport(const CString& strPath);
 
-    // Asks the drive to keep (TRUE) or release (FALSE) its medium; the answer is not examined.
+    // Asks the drive to keep (TRUE) or release (FALSE) its medium, through the
+    // lock handle; the answer is not examined.
     void LockMedium(BOOL bLock);
 
     HANDLE m_hDevice;
+    // A second handle on the volume that holds the medium's lock: the drive
+    // releases a lock of its own handle when that handle closes, even when the
+    // process dies without unlocking.
+    HANDLE m_hLock;
     HANDLE m_hImage;
     BYTE* m_pBuffer;
     HWND m_hDlg;
@@ -84,4 +105,6 @@ public:
     int m_nProgress;
     int m_nBlocks;
     UINT m_nTitleFormat;
+    BOOL m_bErrorLine;  // the report holds its error line
+    CReadingSpan m_reading;
 };

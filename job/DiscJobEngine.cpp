@@ -43,6 +43,7 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
     AppendSizeLine(m_nVolumeSize);
     if (m_nVolumeSize == 0) return FALSE;
 
+    if (bSave && !CheckTarget()) return FALSE;
     if (!OpenDevice()) return FALSE;
     if (bSave && !CreateImage()) return FALSE;
 
@@ -64,8 +65,60 @@ BOOL CDiscJob::OpenDevice() {
         AppendErrorLine();
         return FALSE;
     }
-    LockMedium(TRUE);
+    m_reading.Begin(m_hDlg);
+    // The lock takes a handle of its own, opened with no more than the right
+    // to read the volume's attributes, as the ejection control asks; it is not
+    // inheritable, so that no other process can keep the lock alive.
+    m_hLock = CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+    if (m_hLock != INVALID_HANDLE_VALUE) LockMedium(TRUE);
     return TRUE;
+}
+
+namespace {
+
+// FAT keeps a file's size in 32 bits.
+const uint64_t kFatFileLimit = 0xFFFFFFFFull;
+
+// Whether the volume that holds pszPath has a FAT file system (FAT12/16 or FAT32).
+bool IsOnFatVolume(const wchar_t* pszPath) {
+    wchar_t szVolume[MAX_PATH] = {}, szFileSystem[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(pszPath, szVolume, MAX_PATH)) return false;
+    if (!GetVolumeInformationW(szVolume, nullptr, 0, nullptr, nullptr, nullptr, szFileSystem, MAX_PATH + 1))
+        return false;
+    return lstrcmpiW(szFileSystem, L"FAT") == 0 || lstrcmpiW(szFileSystem, L"FAT32") == 0;
+}
+
+}  // namespace
+
+// Everything that would make the image's final move fail, or its writing run
+// out on a target with room, is found here, before a whole disc is read for
+// nothing. Windows enforces a read-only file where Wine may not; the check
+// does not rely on either.
+DWORD CDiscJob::TargetError() const {
+    const int nSuffix = std::max(lstrlenW(kTempSuffix), lstrlenW(kReportSuffix));
+    if (m_strImagePath.GetLength() + nSuffix >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+    const DWORD nAttributes = GetFileAttributesW(m_strImagePath);
+    if (nAttributes != INVALID_FILE_ATTRIBUTES) {
+        if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+        // The move replaces the file through a delete: a program that holds it
+        // open without delete sharing (a mounted image) refuses it.
+        HANDLE hFile = CreateFileW(m_strImagePath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
+        CloseHandle(hFile);
+    }
+    if (m_nVolumeSize > kFatFileLimit && IsOnFatVolume(m_strImagePath)) return ERROR_FILE_TOO_LARGE;
+    return ERROR_SUCCESS;
+}
+
+BOOL CDiscJob::CheckTarget() {
+    const DWORD nError = TargetError();
+    if (nError == ERROR_SUCCESS) return TRUE;
+    AppendFileLine();
+    SetLastError(nError);
+    AppendErrorLine();
+    return FALSE;
 }
 
 BOOL CDiscJob::CreateImage() {
@@ -78,9 +131,9 @@ BOOL CDiscJob::CreateImage() {
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
     for (int n = 0;; ++n) {
         if (n == 0)
-            m_strTempPath = m_strImagePath + L".partial";
+            m_strTempPath = m_strImagePath + kTempSuffix;
         else
-            m_strTempPath.Format(L"%s.%d.partial", m_strImagePath.GetString(), n);
+            m_strTempPath.Format(L"%s.%d%s", m_strImagePath.GetString(), n, kTempSuffix);
         m_hImage = CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
                                FILE_ATTRIBUTE_ARCHIVE, nullptr);
         if (m_hImage != INVALID_HANDLE_VALUE) break;
@@ -170,6 +223,12 @@ BOOL CDiscJob::CopyAndHash() {
                 DWORD nGot = 0;
                 if (!ReadFile(m_hDevice, m_pBuffer + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
                               nullptr)) {
+                    // A drive asked for a sector past its capacity answers
+                    // "invalid parameter" or "sector not found": inside the
+                    // file system that too is a disc shorter than its file system.
+                    const DWORD nError = GetLastError();
+                    if (nError == ERROR_INVALID_PARAMETER || nError == ERROR_SECTOR_NOT_FOUND)
+                        SetLastError(ERROR_HANDLE_EOF);
                     AppendErrorLine();
                     return FALSE;
                 }
@@ -201,18 +260,38 @@ BOOL CDiscJob::CopyAndHash() {
     const uint32_t nCrc = static_cast<uint32_t>(abCrc[0]) | static_cast<uint32_t>(abCrc[1]) << 8 |
                           static_cast<uint32_t>(abCrc[2]) << 16 | static_cast<uint32_t>(abCrc[3]) << 24;
 
-    // The image takes its place before the report calls the run a success.
-    if (m_hImage != INVALID_HANDLE_VALUE && !CommitImage()) return FALSE;
+    // The checksums describe the image once it is complete on the disk; the
+    // run succeeds only when the image has taken its place.
+    if (m_hImage != INVALID_HANDLE_VALUE && !SealImage()) return FALSE;
     AppendResultLines(dSeconds, nCrc, abMd5, abSha1);
-    return TRUE;
+    return m_hImage == INVALID_HANDLE_VALUE || PlaceImage();
 }
 
 // Every byte on the disk first (a delayed write failure shows here), the file
-// cut to the bytes written, kept at its close, and moved onto the chosen path,
-// which only now loses what it held. Each step's failure fails the run.
-BOOL CDiscJob::CommitImage() {
-    if (!FlushFileBuffers(m_hImage) || !SetEndOfFile(m_hImage) || !SetDeleteOnClose(FALSE) ||
-        !MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+// cut to the bytes written, and kept at its close: from here on the image is
+// complete and stays, whatever becomes of its move. A failure before that
+// fails the run and the unfinished image goes.
+BOOL CDiscJob::SealImage() {
+    if (!FlushFileBuffers(m_hImage) || !SetEndOfFile(m_hImage) || !SetDeleteOnClose(FALSE)) {
+        AppendErrorLine();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The complete image moves onto the chosen path, which only now loses what it
+// held. When the move fails (a folder has taken the path, another program
+// holds the file), the image stays under its temporary name and the report
+// says where, right before the move's error: a whole disc's reading is not
+// thrown away.
+BOOL CDiscJob::PlaceImage() {
+    if (!MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD nError = GetLastError();
+        CloseHandle(m_hImage);
+        m_hImage = INVALID_HANDLE_VALUE;
+        AppendKeptImageLine(m_strTempPath);
+        m_strTempPath.Empty();
+        SetLastError(nError);
         AppendErrorLine();
         return FALSE;
     }
@@ -237,9 +316,11 @@ void CDiscJob::DiscardImage() {
     m_strTempPath.Empty();
 }
 
-// A successful run has already moved and closed its image (CommitImage); an
-// image still open here belongs to a failed run and is discarded.
+// A run that got as far as the image's move has closed it (PlaceImage); an
+// image still open here belongs to a failed run and is discarded. The run
+// stops reading once its report is saved.
 void CDiscJob::Finish(BOOL /*bFailed*/) {
     Release();
     SaveReport();
+    m_reading.End();
 }

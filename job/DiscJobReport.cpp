@@ -79,7 +79,13 @@ void CDiscJob::AppendFileLine() { m_strReport.AppendFormat(IDS_FILE_LINE, m_strI
 
 void CDiscJob::AppendErrorLine() {
     const DWORD nError = GetLastError();
+    if (m_bErrorLine) return;
+    m_bErrorLine = TRUE;
     m_strReport.AppendFormat(IDS_ERROR_LINE, static_cast<int>(nError), SystemMessage(nError).GetString());
+}
+
+void CDiscJob::AppendKeptImageLine(const CString& strPath) {
+    m_strReport.AppendFormat(IDS_IMAGE_KEPT, strPath.GetString());
 }
 
 void CDiscJob::NoteUnsavedReport(const CString& strPath) {
@@ -113,7 +119,7 @@ CString CDiscJob::DigestToHex(const uint8_t* pBytes, size_t nCount) {
 }
 
 CString CDiscJob::ReportFilePath() const {
-    if (!m_strImagePath.IsEmpty()) return m_strImagePath + L".log";
+    if (!m_strImagePath.IsEmpty()) return m_strImagePath + kReportSuffix;
 
     wchar_t szModule[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, szModule, MAX_PATH);
@@ -140,8 +146,14 @@ BOOL CDiscJob::SaveReport() {
     }
     const BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
 
+    // Without the old end known, a failed write could not be taken out again
+    // without cutting earlier reports: nothing is written then.
     LARGE_INTEGER nZero = {}, nOldEnd = {};
-    SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END);
+    if (!SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END)) {
+        NoteUnsavedReport(strPath);
+        CloseHandle(hFile);
+        return FALSE;
+    }
     static const BYTE kBom[2] = {0xFF, 0xFE};
     static const wchar_t kLineEnd[] = L"\r\n";
     const BOOL bWritten =
@@ -150,8 +162,7 @@ BOOL CDiscJob::SaveReport() {
         WriteAll(hFile, kLineEnd, 2 * sizeof(wchar_t));
     if (!bWritten) {
         const DWORD nError = GetLastError();
-        SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN);
-        SetEndOfFile(hFile);
+        if (SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN)) SetEndOfFile(hFile);
         CloseHandle(hFile);
         if (!bExisted) DeleteFileW(strPath);
         SetLastError(nError);

@@ -5,6 +5,7 @@
 #include "JobWorker.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <memory>
 #include <vector>
@@ -23,6 +24,21 @@ namespace {
 // The buttons a run locks, in the order it disables and enables them:
 // "Сохранить", "Выход", "Хэши", "Обновить".
 const int kRunButtons[] = {IDOK, IDCANCEL, IDC_HASHES, IDC_REFRESH};
+
+// The calling thread's single-threaded COM apartment, for as long as the object
+// lives; left alone when the thread already has another.
+class CComApartment {
+public:
+    CComApartment() : m_bInitialized(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~CComApartment() {
+        if (m_bInitialized) CoUninitialize();
+    }
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
+
+private:
+    const bool m_bInitialized;
+};
 
 // Copies the selected drive's root path ("D:\") from the dialog, which reads
 // the selection and its item's record in one step on its own thread. FALSE
@@ -49,6 +65,9 @@ DWORD WINAPI HashThreadProc(LPVOID pParam) {
 }
 
 void JobWorker(HWND hDlg, BOOL bSave) {
+    // The Save As dialog is the shell's, which needs a single-threaded COM
+    // apartment on the thread that shows it; it lasts until after the report.
+    const CComApartment apartment;
     // The press has locked the buttons already; marking and disabling again is
     // harmless and keeps the worker whole on its own.
     MarkRunInProgress(hDlg);
@@ -100,7 +119,10 @@ void JobWorker(HWND hDlg, BOOL bSave) {
 }
 
 BOOL AskImagePath(HWND hOwner, wchar_t* pszPath) {
-    CFileDialog dlg(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr, 0, TRUE);
+    // OFN_NOCHANGEDIR: the chosen folder must not become the process's current
+    // folder, which would hold it open (a USB stick could not be removed).
+    CFileDialog dlg(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, nullptr, nullptr,
+                    0, TRUE);
     OPENFILENAMEW& ofn = dlg.GetOFN();
     ofn.hwndOwner = hOwner;
     ofn.lpstrFile = pszPath;

@@ -26,6 +26,7 @@
 #define IDS_CAPTION_HASH        112
 #define IDS_REPORT_NOT_SAVED    113
 #define IDS_RUN_BLOCKS_SHUTDOWN 114
+#define IDS_IMAGE_KEPT          115
 
 // Controls of the main dialog
 #define IDC_DRIVES              1000

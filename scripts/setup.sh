@@ -12,7 +12,7 @@ packages=(
   googletest libssl-dev zlib1g-dev
   wine wine64 fonts-wine
   xvfb imagemagick x11-utils xdotool
-  xorriso udftools rhash fuse3 libfuse3-dev
+  xorriso udftools dosfstools rhash fuse3 libfuse3-dev
   util-linux coreutils python3 zip locales
 )
 

@@ -250,6 +250,9 @@ TEST(ProgramResources, StringTable) {
     EXPECT_EQ(LoadText(110), L"Время:\t%d мин. %.2f сек.\r\n");
     EXPECT_EQ(LoadText(111), L"CRC-32:\t%s\r\nMD5:\t%s\r\nSHA-1:\t%s\r\n");
     EXPECT_EQ(LoadText(112), L"Вычисление хешей");
+    EXPECT_EQ(LoadText(113), L"Отчёт не сохранён:\t\"%s\", %d, %s\r\n");
+    EXPECT_EQ(LoadText(114), L"Идёт чтение диска");
+    EXPECT_EQ(LoadText(115), L"Образ сохранён как:\t\"%s\"\r\n");
 }
 
 std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {

@@ -77,8 +77,16 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     EXPECT_EQ(L"Вычисление хешей ( 100.00 % )", drive::GetItemText(s.Dlg(), 1002));
 }
 
+// The process's current folder before and after a Save run into another one.
+std::wstring CurrentFolder() {
+    wchar_t dir[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, dir);
+    return dir;
+}
+
 TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     const std::wstring dir = files::ScratchDir(L"save");
+    const std::wstring cwd = CurrentFolder();
     drive::Press(s.Dlg(), IDOK);
     HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
     ASSERT_TRUE(hSaveAs);
@@ -89,8 +97,11 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
 
-    // A name without extension: the dialog adds .iso.
-    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\образ диска"));
+    // The user goes to the folder first (the dialog browses into it), then
+    // gives a name without extension: the dialog adds .iso.
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir));
+    ASSERT_TRUE(WaitFor([&] { return WindowText(drive::FileNameEdit(hSaveAs)).empty(); }, kWait));
+    ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, L"образ диска"));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
     const std::wstring image = dir + L"\\образ диска.iso";
@@ -107,6 +118,8 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     EXPECT_EQ(want.size(), got.size());
     EXPECT_TRUE(got == want) << "the image differs from the disc";
     EXPECT_EQ(report + L"\r\n", files::ReadReportFile(image + L".log"));
+    // The chosen folder did not become the current one, which would hold it open.
+    EXPECT_EQ(cwd, CurrentFolder());
 
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
@@ -296,10 +309,10 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
 
-    // A logoff or shutdown is refused, and Close is grayed.
-    EXPECT_FALSE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    EXPECT_FALSE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, 0));
+    // Close is grayed. The run has read the disc and saved its report: while
+    // the report waits for the user, a logoff or shutdown may go on.
     EXPECT_TRUE(CloseGrayed(s.Dlg()));
+    EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
 
     // Esc, "Выход" and WM_CLOSE (all the command IDCANCEL), Alt+F4 and the
     // system menu's Close (SC_CLOSE): the dialog stays.
@@ -349,6 +362,13 @@ protected:
     PROCESS_INFORMATION m_pi = {};
 };
 
+// The program's answer to a logoff: TRUE lets it go on.
+bool AllowsLogoff(HWND hDlg) {
+    DWORD_PTR nAnswer = 0;
+    SendMessageTimeoutW(hDlg, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWait, &nAnswer);
+    return nAnswer != 0;
+}
+
 // Percentage in the title of a Save run, or -1.
 double SavePercent(HWND hDlg) {
     const std::wstring title = WindowText(hDlg), prefix = L"Создание образа - ";
@@ -379,6 +399,8 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     HWND hName = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
     ASSERT_EQ(L"BIG_DISC", WindowText(hName));
+    // Nothing is read while Save As waits for the user: a logoff may go on.
+    EXPECT_TRUE(AllowsLogoff(hDlg));
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, image));
     // The Save As dialog asks before replacing the file: yes.
     HWND hAsk = WaitForOwnedDialog(hSaveAs, kWait);
@@ -386,6 +408,8 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     drive::Press(hAsk, IDYES);
 
     ASSERT_TRUE(WaitFor([&] { return SavePercent(hDlg) >= 1.0; }, kWait)) << WindowText(hDlg);
+    // While the disc is read, a logoff is refused.
+    EXPECT_FALSE(AllowsLogoff(hDlg));
     const double dAt = SavePercent(hDlg);
     EXPECT_LT(dAt, 100.0);
     HANDLE hKill = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, m_pi.dwProcessId);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "JobTestSupport.h"
+#include "RunInProgress.h"
 
 using namespace jobtest;
 
@@ -16,7 +17,27 @@ struct RunResult {
     std::vector<std::wstring> lines;
     std::wstring status, title;
     int pos = 0, max = 0;
+    SYSTEMTIME started = {}, ended = {};  // local times around the run
 };
+
+// Whether the start line gives a local date and time (in the user's formats)
+// of a second between the two moments.
+bool StartedBetween(const std::wstring& line, const SYSTEMTIME& from, const SYSTEMTIME& to) {
+    FILETIME ftFrom, ftTo;
+    SystemTimeToFileTime(&from, &ftFrom);
+    SystemTimeToFileTime(&to, &ftTo);
+    const ULONGLONG kSecond = 10000000, end = (ULONGLONG(ftTo.dwHighDateTime) << 32 | ftTo.dwLowDateTime) + kSecond;
+    for (ULONGLONG t = ULONGLONG(ftFrom.dwHighDateTime) << 32 | ftFrom.dwLowDateTime; t <= end; t += kSecond) {
+        const FILETIME ft = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+        SYSTEMTIME st;
+        FileTimeToSystemTime(&ft, &st);
+        wchar_t date[100] = {}, time[100] = {};
+        GetDateFormatW(GetUserDefaultLCID(), 0, &st, nullptr, date, 100);
+        GetTimeFormatW(GetUserDefaultLCID(), 0, &st, nullptr, time, 100);
+        if (line == std::wstring(L"Старт:\t") + date + L" " + time) return true;
+    }
+    return false;
+}
 
 class DiscRun : public ::testing::Test {
 protected:
@@ -24,19 +45,25 @@ protected:
         if (!DrivesAvailable()) GTEST_SKIP() << "no virtual drives (run under tests/tools/with-test-env.sh)";
     }
 
-    // One run on LETTER; checks that it let go of everything it held.
-    RunResult Run(wchar_t letter, const wchar_t* image) {
+    // One run on LETTER; checks that it let go of everything it held, the
+    // dialog's reading mark included. onStep runs at each step of its progress.
+    RunResult Run(wchar_t letter, const wchar_t* image, std::function<void(HWND)> onStep = nullptr) {
         RunResult r;
         CTestDialog dlg;
+        if (onStep) dlg.OnTitle([&] { onStep(dlg.Hwnd()); });
         const long before = HandleCount();
+        GetLocalTime(&r.started);
         {
             CDiscJob job;
             r.ok = job.Run(dlg.Hwnd(), image, letter);
             EXPECT_EQ(job.m_hDevice, INVALID_HANDLE_VALUE);
+            EXPECT_EQ(job.m_hLock, INVALID_HANDLE_VALUE);
             EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
             EXPECT_EQ(job.m_pBuffer, nullptr);
+            EXPECT_FALSE(IsRunReading(dlg.Hwnd()));
             r.report = job.GetReport().GetString();
         }
+        GetLocalTime(&r.ended);
         if (before >= 0) {
             EXPECT_EQ(HandleCount(), before) << "a handle stayed open";
         }
@@ -67,12 +94,7 @@ protected:
     static void ExpectHeader(const RunResult& r, const std::wstring& disc) {
         ASSERT_GE(r.lines.size(), 2u) << r.report;
         // The start line: the local date, a blank and the local time.
-        SYSTEMTIME st;
-        GetLocalTime(&st);
-        wchar_t date[100] = {};
-        GetDateFormatW(GetUserDefaultLCID(), 0, &st, nullptr, date, 100);
-        EXPECT_EQ(r.lines[0].rfind(std::wstring(L"Старт:\t") + date + L" ", 0), 0u) << r.lines[0];
-        EXPECT_GT(r.lines[0].size(), std::wstring(L"Старт:\t").size() + wcslen(date) + 1);
+        EXPECT_TRUE(StartedBetween(r.lines[0], r.started, r.ended)) << r.lines[0];
         EXPECT_EQ(r.lines[1], L"Диск:\t\"" + disc + L"\"");
     }
 
@@ -100,9 +122,17 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     const std::wstring image = dir + L"\\Образ диска D.iso";
     DeleteFileW((image + L".log").c_str());
     const Expectation e = Expect(L'D');
+    // The start time is the local one: the tests run in a zone other than UTC.
+    TIME_ZONE_INFORMATION tz;
+    GetTimeZoneInformation(&tz);
+    EXPECT_NE(tz.Bias, 0);
 
-    RunResult save = Run(L'D', image.c_str());
+    // While it reads, the run keeps the session from ending.
+    std::vector<bool> reading;
+    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(IsRunReading(h) != FALSE); });
     EXPECT_TRUE(save.ok) << save.report;
+    EXPECT_EQ(std::count(reading.begin(), reading.end(), true), static_cast<long>(reading.size()));
+    EXPECT_GT(reading.size(), 1u);
     ExpectHeader(save, L"ORVANE_DISC");
     ExpectSuccessLines(save.lines, e, GroupDigits(e.size), image);
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D'))) << "the image is not the disc";
@@ -151,35 +181,46 @@ TEST_F(DiscRun, DiscWithoutLabelIsNamedByItsRoot) {
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'E')));
 }
 
-// F's file system is an exact number of mebibytes, and the two sectors after
-// it cannot be read (track-at-once run-out): the read past the file system
-// fails, which ends the volume, and the run succeeds with the whole file system.
+// Unreadable sectors follow the file system (track-at-once run-out). F's file
+// system is an exact number of mebibytes: the read past it fails, which ends
+// the volume. Q's ends inside its last block, whose read fails as a whole: the
+// sectors are read again up to the file system's end and no further. Both runs
+// succeed with the whole file system.
 TEST_F(DiscRun, RunOutPastTheFileSystemEndsTheVolume) {
-    const std::wstring image = ScratchDir(L"exact") + L"\\f.iso";
-    const Expectation e = Expect(L'F');
-    ASSERT_EQ(e.size % 1048576, 0u);
-    RunResult r = Run(L'F', image.c_str());
-    EXPECT_TRUE(r.ok) << r.report;
-    ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
-    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'F')));
-    EXPECT_EQ(r.status, L"\"f.iso\" ( 100.00 % )");
-    EXPECT_EQ(r.title, L"Создание образа - 100.00 %");
-    EXPECT_EQ(r.max, static_cast<int>(e.size / 1048576));
-    EXPECT_EQ(r.pos, r.max);
+    for (wchar_t letter : {L'F', L'Q'}) {
+        const std::wstring name = std::wstring(1, towlower(letter)) + L".iso";
+        const std::wstring image = ScratchDir(L"runout") + L"\\" + name;
+        const Expectation e = Expect(letter);
+        RunResult r = Run(letter, image.c_str());
+        EXPECT_TRUE(r.ok) << r.report;
+        ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
+        EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(letter)));
+        EXPECT_EQ(r.status, L"\"" + name + L"\" ( 100.00 % )");
+        EXPECT_EQ(r.title, L"Создание образа - 100.00 %");
+        EXPECT_EQ(r.max, static_cast<int>((e.size + 1048575) / 1048576));
+        EXPECT_EQ(r.pos, r.max);
+    }
 }
 
 // The file system is larger than the volume (a truncated disc): the volume
 // ends before its file system does, which is error 38, and no image is kept.
+// H's volume ends with an empty read; P's drive answers "invalid parameter"
+// for the sectors it does not have, as a real drive does past its capacity.
 TEST_F(DiscRun, TruncatedVolumeFailsWithEndOfFile) {
     const std::wstring dir = ScratchDir(L"short");
-    const std::wstring image = dir + L"\\h.iso";
+    for (wchar_t letter : {L'P', L'H'}) {
+        const std::wstring name = std::wstring(1, towlower(letter)) + L".iso";
+        RunResult r = Run(letter, (dir + L"\\" + name).c_str());
+        EXPECT_FALSE(r.ok);
+        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
+        EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t38, ", 0), 0u) << r.lines[4];
+        ExpectFolderHolds(dir, {name + L".log"});
+        DeleteFileW((dir + L"\\" + name + L".log").c_str());
+    }
     const Expectation e = Expect(L'H');
-    RunResult r = Run(L'H', image.c_str());
-    EXPECT_FALSE(r.ok);
+    RunResult r = Run(L'H', (dir + L"\\h.iso").c_str());
     ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
     EXPECT_EQ(r.lines[2], L"Размер:\t" + GroupDigits(e.size + 2 * 1048576 + 12288) + L" байт");
-    EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t38, ", 0), 0u) << r.lines[4];
-    ExpectFolderHolds(dir, {L"h.iso.log"});
 
     RunResult hashes = Run(L'H', nullptr);
     ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(hashes, 4));
@@ -290,23 +331,30 @@ TEST_F(DiscRun, TargetWithoutRoom) {
     }
 }
 
-// Unreadable sectors 12 KiB before the end of the file system, in a block whose
-// first part reads well: the short read there is no end of the volume. The run
-// fails, and the image it was to replace is kept as it was.
-TEST_F(DiscRun, ReadErrorJustBeforeTheEndKeepsTheOldImage) {
-    const std::wstring dir = ScratchDir(L"readerror");
-    const std::wstring image = dir + L"\\i.iso";
-    const std::vector<uint8_t> old = ReadBytes(IsoPath(L'D'));
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(image, old));
-    RunResult r = Run(L'I', image.c_str());
-    EXPECT_FALSE(r.ok);
-    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
-    EXPECT_EQ(r.lines[3], L"Файл:\t\"" + image + L"\"");
-    EXPECT_TRUE(ReadBytes(image) == old) << "the old image was touched";
-    ExpectSaved(image + L".log", r.report);
-    ExpectFolderHolds(dir, {L"i.iso", L"i.iso.log"});
-    // Every block before the last was read and shown.
-    EXPECT_EQ(r.pos, r.max - 1);
+// A Save run that fails after its whole preparation keeps the image it was to
+// replace as it was. I has unreadable sectors 12 KiB before the end of its file
+// system, in a block whose first part reads well: the short read there is no
+// end of the volume. On the flush-failing target the disc is read whole but
+// the image never reaches the disk: it must not take the old one's place.
+TEST_F(DiscRun, FailedSaveKeepsTheOldImage) {
+    const struct {
+        wchar_t letter;
+        std::wstring dir;
+        int unread;  // blocks not read
+    } cases[] = {{L'I', ScratchDir(L"readerror"), 1}, {L'D', EnvDir("ORVANE_DRIVES_FLUSHFAIL"), 0}};
+    const std::vector<uint8_t> old = ReadBytes(IsoPath(L'E'));
+    for (const auto& c : cases) {
+        const std::wstring image = c.dir + L"\\old.iso";
+        ASSERT_NO_FATAL_FAILURE(WriteBytes(image, old));
+        RunResult r = Run(c.letter, image.c_str());
+        EXPECT_FALSE(r.ok);
+        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
+        EXPECT_EQ(r.lines[3], L"Файл:\t\"" + image + L"\"");
+        EXPECT_TRUE(ReadBytes(image) == old) << "the old image was touched";
+        ExpectSaved(image + L".log", r.report);
+        ExpectFolderHolds(c.dir, {L"old.iso", L"old.iso.log"});
+        EXPECT_EQ(r.pos, r.max - c.unread);
+    }
 
     RunResult hashes = Run(L'I', nullptr);
     EXPECT_FALSE(hashes.ok);
@@ -326,18 +374,58 @@ TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
     EXPECT_TRUE(ReadBytes(image + L".log").empty());
 }
 
-// The image cannot take the chosen path (a folder of that name stands there):
-// the run fails at the last step, and the folder and nothing else is left.
-TEST_F(DiscRun, ImageThatCannotTakeItsPlace) {
-    const std::wstring dir = ScratchDir(L"noplace");
-    const std::wstring image = dir + L"\\e.iso";
-    ASSERT_TRUE(CreateDirectoryW(image.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    RunResult r = Run(L'E', image.c_str());
+// A target that cannot take the image is refused before the disc is read: a
+// read-only file (which Wine would replace where Windows refuses), a folder, a
+// file another program holds without delete sharing, a path whose temporary
+// name would pass the system's limit, a disc of 4 GiB or more for a FAT
+// volume. The report names the file and the error; the display never starts,
+// and what stood at the path stays as it was.
+TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
+    const std::wstring dir = ScratchDir(L"refused");
+    const std::wstring readOnly = dir + L"\\read-only.iso", folder = dir + L"\\folder.iso", held = dir + L"\\held.iso";
+    const std::wstring tooLong = dir + L"\\" + std::wstring(MAX_PATH - 6 - dir.size(), L'x');
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(readOnly, old));
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(held, old));
+    HANDLE hHeld = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    const struct {
+        wchar_t letter;
+        std::wstring path;
+        int code;
+    } cases[] = {
+        {L'D', readOnly, 5}, {L'D', folder, 5}, {L'D', held, 32}, {L'D', tooLong, 206}, {L'G', L"O:\\g.iso", 223}};
+    for (const auto& c : cases) {
+        RunResult r = Run(c.letter, c.path.c_str());
+        EXPECT_FALSE(r.ok);
+        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
+        EXPECT_EQ(r.lines[3], L"Файл:\t\"" + c.path + L"\"");
+        EXPECT_EQ(_wtoi(r.lines[4].c_str() + 7), c.code) << r.lines[4];
+        EXPECT_EQ(r.status, L"") << "the disc was read";
+    }
+    CloseHandle(hHeld);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(ReadBytes(readOnly) == old);
+    EXPECT_TRUE(ReadBytes(held) == old);
+    for (const std::wstring& name : FolderFiles(dir)) EXPECT_EQ(name.find(L".partial"), std::wstring::npos) << name;
+}
+
+// A folder takes the chosen path while the run reads: the final move fails
+// after the whole disc was read, and the complete image is kept under its
+// temporary name, which the report gives after the checksums and before the
+// move's error.
+TEST_F(DiscRun, ImageThatCannotTakeItsPlaceIsKept) {
+    const std::wstring image = ScratchDir(L"noplace") + L"\\d.iso", kept = image + L".partial";
+    const Expectation e = Expect(L'D');
+    RunResult r = Run(L'D', image.c_str(), [&](HWND) { CreateDirectoryW(image.c_str(), nullptr); });
     EXPECT_FALSE(r.ok);
-    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
-    EXPECT_EQ(r.pos, r.max);
-    EXPECT_NE(GetFileAttributesW(image.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    ExpectFolderHolds(dir, {L"e.iso.log"});
+    ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 10));
+    ExpectSuccessLines({r.lines.begin(), r.lines.begin() + 8}, e, GroupDigits(e.size), image);
+    EXPECT_EQ(r.lines[8], L"Образ сохранён как:\t\"" + kept + L"\"");
+    EXPECT_TRUE(ReadBytes(kept) == ReadBytes(IsoPath(L'D')));
+    ExpectSaved(image + L".log", r.report);
 }
 
 // The size is asked of the drive's root, whatever the process's current

@@ -42,6 +42,16 @@ CTestDialog::CTestDialog() {
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(1001)), GetModuleHandleW(nullptr), nullptr);
     CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 20, 300, 20, m_hWnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(1002)), GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_pfnProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CTestDialog::TitleProc)));
+}
+
+LRESULT CALLBACK CTestDialog::TitleProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    auto* pThis = reinterpret_cast<CTestDialog*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    const LRESULT nResult = CallWindowProcW(pThis->m_pfnProc, hWnd, uMsg, wParam, lParam);
+    if (uMsg == WM_SETTEXT && pThis->m_onTitle) pThis->m_onTitle();
+    return nResult;
 }
 
 CTestDialog::~CTestDialog() { DestroyWindow(m_hWnd); }

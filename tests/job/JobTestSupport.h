@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,15 @@ public:
     std::wstring Status() const;
     int BarPos() const;
     int BarMax() const;
+    // Called each time a run sets the title, that is at every step of its
+    // progress, while the run goes on: a test acts in the middle of a run.
+    void OnTitle(std::function<void()> fn) { m_onTitle = std::move(fn); }
 
 private:
+    static LRESULT CALLBACK TitleProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     HWND m_hWnd;
+    WNDPROC m_pfnProc;
+    std::function<void()> m_onTitle;
 };
 
 // What a virtual drive yields: byte count and checksums (upper-case hex).

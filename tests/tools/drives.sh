@@ -27,6 +27,14 @@
 #   L: no disc, as close as Wine allows: the root directory is missing (size query fails)
 #   N: UDF disc (mkudffs) whose label holds characters that a file name cannot:
 #      $ORVANE_DRIVES_UDF_LABEL (2 MiB)
+#   O: not optical: a floppy drive whose volume holds a FAT32 file system, which
+#      the system names for the drive; what is written there goes to a tmpfs
+#   P: a disc shorter than its file system, whose drive answers the reads of
+#      sectors it does not have with "invalid parameter" (EINVAL), as a real
+#      drive asked for sectors past its capacity does
+#   Q: a file system that ends on a 64 KiB boundary that is not a 1 MiB one,
+#      followed by unreadable sectors (track-at-once run-out): the last block
+#      straddles the file system's end
 # With ORVANE_ONE_DISC set to an image file, only one drive is made over it:
 # letter ORVANE_ONE_DISC_LETTER (M: unless set), its root a tmpfs of the image's
 # size; ORVANE_ONE_DISC_DEVICE then names its loop device. The disc benchmark
@@ -40,10 +48,12 @@
 #   ORVANE_DRIVES_ISO     directory with the image files themselves (d.iso ...)
 #   ORVANE_DRIVES_SMALL   Unix path of a 2 MiB + 8 KiB tmpfs (a target without room)
 #   ORVANE_DRIVES_RO      Unix path of a read-only tmpfs (a target where nothing can be created)
+#   ORVANE_DRIVES_FLUSHFAIL Unix path of a writable folder on a file system that fails
+#                         every flush to the disk (EIO on fsync)
 #   ORVANE_DRIVES_BIN     Unix path of a writable folder, and ORVANE_DRIVES_BIN_RO the same
 #                         folder seen through a read-only bind mount (a program kept
 #                         in a folder its user may not write to)
-#   ORVANE_DRIVES_LETTERS the letters set up, e.g. "DEFGHIJKLN"
+#   ORVANE_DRIVES_LETTERS the optical drives' letters, e.g. "DEFGHIJKLNPQ"
 #   ORVANE_DRIVES_UDF_LABEL the label of drive N:
 # Wine maps / to Z:, so a Unix path /a/b is Z:\a\b for the program.
 
@@ -128,13 +138,13 @@ _drives_expect_bg() {
   _drives_bg_pids+=("$!")
 }
 
-# Makes LETTER a CD-ROM drive whose volume is DEVICE (may be a missing path)
-# and whose root is ROOT.
+# Makes LETTER a drive of TYPE (cdrom unless given; Wine's types include floppy
+# and hd) whose volume is DEVICE (may be a missing path) and whose root is ROOT.
 _drives_link() {
-  local letter=$1 device=$2 root=$3
+  local letter=$1 device=$2 root=$3 type=${4:-cdrom}
   ln -sfn "$root" "$WINEPREFIX/dosdevices/$letter:"
   ln -sfn "$device" "$WINEPREFIX/dosdevices/$letter::"
-  printf '"%s:"="cdrom"\r\n' "$letter" >>"$_drives_dir/drives.reg"
+  printf '"%s:"="%s"\r\n' "$letter" "$type" >>"$_drives_dir/drives.reg"
 }
 
 # A readable disc: loop device over ISO, tmpfs root of ROOTSIZE bytes.
@@ -145,21 +155,43 @@ _drives_disc() {
   _drives_link "$letter" "$_drives_dev" "$_drives_dir/root/$letter"
 }
 
-# A faultfs mount at fuse-LETTER serving SOURCE with EIO from OFFSET on; the
-# drive's volume is a loop device over the file it serves, its root a tmpfs of
-# ROOTSIZE bytes.
-_drives_faultfs() {
-  local letter=$1 source=$2 offset=$3 rootsize=$4 dir=$_drives_dir/fuse-$1 t
+# Starts a FUSE file system in the background: a program of bin/ with its
+# arguments, followed by its mount point fuse-NAME, and waits for the mount.
+_drives_fuse() {
+  local name=$1 prog=$2 dir=$_drives_dir/fuse-$1 t
+  shift 2
   mkdir -p "$dir"
-  "$_drives_dir/bin/faultfs" "$source" "$offset" "$dir" >"$_drives_dir/faultfs-$letter.log" 2>&1 &
+  "$_drives_dir/bin/$prog" "$@" "$dir" >"$_drives_dir/$prog-$name.log" 2>&1 &
   _drives_fuse_pids+=("$!")
   for t in $(seq 50); do
-    [ -f "$dir/volume" ] && break
+    mountpoint -q "$dir" && break
     sleep 0.1
   done
-  [ -f "$dir/volume" ] || { _drives_log "faultfs for $letter did not start"; return 1; }
+  mountpoint -q "$dir" || { _drives_log "$prog for $name did not start"; return 1; }
   _drives_mounts+=("$dir")
-  _drives_disc "$letter" "$dir/volume" "$rootsize"
+}
+
+# A faultfs mount at fuse-LETTER serving SOURCE with EIO from OFFSET on; the
+# drive's volume is a loop device over the file it serves, its root a tmpfs of
+# ROOTSIZE bytes. With faultfs flags as a fifth argument (-d, -d -e), the
+# volume is the served file itself.
+_drives_faultfs() {
+  local letter=$1 source=$2 offset=$3 rootsize=$4 flags=${5:-}
+  # shellcheck disable=SC2086
+  _drives_fuse "$letter" faultfs $flags "$source" "$offset" || return 1
+  if [ -z "$flags" ]; then
+    _drives_disc "$letter" "$_drives_dir/fuse-$letter/volume" "$rootsize"
+  else
+    _drives_mount tmpfs "$_drives_dir/root/$letter" "size=$rootsize,mode=0755" || return 1
+    _drives_link "$letter" "$_drives_dir/fuse-$letter/volume" "$_drives_dir/root/$letter"
+  fi
+}
+
+# Rounds up to a multiple of 64 KiB that is not one of 1 MiB.
+_drives_round64k_not_1m() {
+  local n=$(( ($1 + 65535) / 65536 * 65536 ))
+  (( n % 1048576 )) || n=$((n + 65536))
+  echo "$n"
 }
 
 # Writes the drive types to the registry; the mount manager reads drives when
@@ -197,7 +229,10 @@ drives_setup() {
   _drives_pad "$iso/e.iso" "$(_drives_round4k "$(stat -c %s "$iso/e.iso")")"
   _drives_disc e "$iso/e.iso" "$(stat -c %s "$iso/e.iso")" || return 1
 
-  gcc -O2 -o "$_drives_dir/bin/faultfs" "$tools/faultfs.c" $(pkg-config --cflags --libs fuse3) || return 1
+  local fs
+  for fs in faultfs flushfailfs; do
+    gcc -O2 -o "$_drives_dir/bin/$fs" "$tools/$fs.c" $(pkg-config --cflags --libs fuse3) || return 1
+  done
 
   # F: exactly 4 MiB of file system, then two unreadable sectors.
   _drives_iso "$iso/f.iso" EXACT_4MIB 3000000 || return 1
@@ -247,6 +282,37 @@ drives_setup() {
   mkudffs --utf8 --media-type=dvd --label="$ORVANE_DRIVES_UDF_LABEL" "$iso/n.iso" >/dev/null || return 1
   _drives_disc n "$iso/n.iso" "$(stat -c %s "$iso/n.iso")" || return 1
 
+  # O: a floppy drive with a FAT32 volume; images written to O:\ land on a tmpfs.
+  truncate -s 40M "$_drives_dir/o-fat32.img" && mkfs.vfat -F 32 -n STICK "$_drives_dir/o-fat32.img" >/dev/null ||
+    return 1
+  _drives_loop "$_drives_dir/o-fat32.img" || return 1
+  _drives_mount tmpfs "$_drives_dir/root/o" "size=16M,mode=0777" || return 1
+  _drives_link o "$_drives_dev" "$_drives_dir/root/o" floppy
+
+  # P: 1 MiB and a bit of a disc; the drive reports 1 MiB more and answers
+  # every read past the disc with "invalid parameter".
+  _drives_iso "$iso/p.iso" SHORT_EINVAL 1100000 || return 1
+  local pdata
+  pdata=$(_drives_round64k_not_1m "$(stat -c %s "$iso/p.iso")")
+  _drives_pad "$iso/p.iso" "$((pdata + 1048576))"
+  _drives_faultfs p "$iso/p.iso" "$pdata" "$((pdata + 1048576))" "-d -e" || return 1
+
+  # Q: the file system ends on a 64 KiB boundary inside its last mebibyte; two
+  # unreadable mebibytes follow it. The volume is read as a drive reads: the
+  # last block's read fails, and the sectors before the end read well.
+  _drives_iso "$iso/q.iso" STRADDLE 1200000 || return 1
+  local qsize
+  qsize=$(_drives_round64k_not_1m "$(stat -c %s "$iso/q.iso")")
+  _drives_pad "$iso/q.iso" "$qsize"
+  cp "$iso/q.iso" "$_drives_dir/q-runout.img"
+  _drives_pad "$_drives_dir/q-runout.img" $((qsize + 2 * 1048576))
+  _drives_faultfs q "$_drives_dir/q-runout.img" "$qsize" "$qsize" -d || return 1
+
+  # A target whose flushes fail.
+  mkdir -p "$_drives_dir/flushfail-backing"
+  chmod 0777 "$_drives_dir/flushfail-backing"
+  _drives_fuse flushfail flushfailfs "$_drives_dir/flushfail-backing" || return 1
+
   # Targets for images: one without room, one where nothing can be created.
   _drives_mount tmpfs "$_drives_dir/small" "size=$((2 * 1048576 + 8192)),mode=0777" || return 1
   _drives_mount tmpfs "$_drives_dir/ro" "size=1048576,mode=0755,ro" || return 1
@@ -258,7 +324,7 @@ drives_setup() {
   mount -o remount,bind,ro "$_drives_dir/bin-ro" || return 1
 
   local l
-  for l in d e f h i n; do
+  for l in d e f h i n q; do
     _drives_expect "$l" "$iso/$l.iso" || return 1
   done
   # G's 4 GiB take rhash a while: its expectation is computed in the background,
@@ -275,7 +341,8 @@ drives_setup() {
   export ORVANE_DRIVES_RO=$_drives_dir/ro
   export ORVANE_DRIVES_BIN=$_drives_dir/bin-rw
   export ORVANE_DRIVES_BIN_RO=$_drives_dir/bin-ro
-  export ORVANE_DRIVES_LETTERS=DEFGHIJKLN
+  export ORVANE_DRIVES_FLUSHFAIL=$_drives_dir/fuse-flushfail
+  export ORVANE_DRIVES_LETTERS=DEFGHIJKLNPQ
 }
 
 # Waits until the mount manager of the (restarted) wineserver knows the drives:

@@ -3,7 +3,13 @@
  * past that offset with EIO. A loop device made over "volume" is a disc with an
  * unreadable region from that offset on.
  *
- * usage: faultfs SOURCE FAIL_OFFSET MOUNTPOINT   (stays in the foreground)
+ * A drive's volume may also be "volume" itself. With -d it is served without
+ * the page cache, so that a read fails as a drive's read does: whole, when it
+ * reaches the region, and only then. With -e reads fail with EINVAL, as a
+ * drive asked for sectors past its capacity answers (a loop device would make
+ * that EIO).
+ *
+ * usage: faultfs [-d] [-e] SOURCE FAIL_OFFSET MOUNTPOINT   (stays in the foreground)
  */
 #define FUSE_USE_VERSION 31
 #include <errno.h>
@@ -18,6 +24,8 @@
 static int g_fd = -1;
 static off_t g_size;
 static off_t g_fail;
+static int g_errno = EIO;
+static int g_direct;
 
 static int fs_getattr(const char* path, struct stat* st, struct fuse_file_info* fi) {
     (void)fi;
@@ -51,6 +59,7 @@ static int fs_readdir(const char* path, void* buf, fuse_fill_dir_t fill, off_t o
 static int fs_open(const char* path, struct fuse_file_info* fi) {
     if (strcmp(path, "/volume") != 0) return -ENOENT;
     if ((fi->flags & O_ACCMODE) != O_RDONLY) return -EACCES;
+    fi->direct_io = g_direct;
     return 0;
 }
 
@@ -61,7 +70,7 @@ static int fs_read(const char* path, char* buf, size_t size, off_t off, struct f
     (void)fi;
     if (off >= g_size) return 0;
     if ((off_t)(off + size) > g_size) size = (size_t)(g_size - off);
-    if ((off_t)(off + size) > g_fail) return -EIO;
+    if ((off_t)(off + size) > g_fail) return -g_errno;
     ssize_t n = pread(g_fd, buf, size, off);
     return n < 0 ? -errno : (int)n;
 }
@@ -74,8 +83,18 @@ static const struct fuse_operations ops = {
 };
 
 int main(int argc, char* argv[]) {
+    for (int opt; (opt = getopt(argc, argv, "de")) != -1;) {
+        if (opt == 'd')
+            g_direct = 1;
+        else if (opt == 'e')
+            g_errno = EINVAL;
+        else
+            return 2;
+    }
+    argv += optind - 1;
+    argc -= optind - 1;
     if (argc != 4) {
-        fprintf(stderr, "usage: %s SOURCE FAIL_OFFSET MOUNTPOINT\n", argv[0]);
+        fprintf(stderr, "usage: faultfs [-d] [-e] SOURCE FAIL_OFFSET MOUNTPOINT\n");
         return 2;
     }
     g_fd = open(argv[1], O_RDONLY);
