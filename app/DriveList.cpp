@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "RunInProgress.h"
+#include "RunDialog.h"
 #include "ShellEvents.h"
 #include "resource.h"
 
@@ -137,7 +137,7 @@ int COrvaneDlg::FindDriveItem(BOOL bExact) {
 
 void COrvaneDlg::UpdateButtons() {
     // While a run works its worker holds the buttons; they wait for its end.
-    if (IsRunInProgress(m_hWnd)) return;
+    if (CRunDialog::IsRunInProgress(m_hWnd)) return;
     const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
     // No drive selected: a run would have nothing to read.
     const DriveItemData* pData = nSel == -1 ? nullptr : GetDriveItemData(nSel);
@@ -192,7 +192,7 @@ LRESULT COrvaneDlg::OnCopySelectedRoot(WPARAM wParam, LPARAM lParam) {
 void COrvaneDlg::OnRefresh() {
     // A run reads the selected drive from the list: the list stays as it is
     // until the run has ended.
-    if (IsRunInProgress(m_hWnd)) return;
+    if (CRunDialog::IsRunInProgress(m_hWnd)) return;
     m_shellNotify.Unregister();
     HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
     ::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);

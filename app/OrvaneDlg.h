@@ -55,7 +55,7 @@ protected:
     BOOL OnQueryEndSession();
     LRESULT OnRunInProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnRunReading(WPARAM wParam, LPARAM lParam);
-    // A run's worker asks for the selected drive's root (SelectedRootMessage.h).
+    // A run's worker asks for the selected drive's root (RunDialog.h).
     LRESULT OnCopySelectedRoot(WPARAM wParam, LPARAM lParam);
     // Marks the dialog busy and starts a run's worker thread.
     void StartRun(LPTHREAD_START_ROUTINE pfnThreadProc);

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "JobTestSupport.h"
-#include "RunInProgress.h"
+#include "RunDialog.h"
 
 using namespace jobtest;
 
@@ -60,7 +60,7 @@ protected:
             EXPECT_EQ(job.m_hLock, INVALID_HANDLE_VALUE);
             EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
             EXPECT_EQ(job.m_pBuffer, nullptr);
-            EXPECT_FALSE(IsRunReading(dlg.Hwnd()));
+            EXPECT_FALSE(CRunDialog::IsRunReading(dlg.Hwnd()));
             r.report = job.GetReport().GetString();
         }
         GetLocalTime(&r.ended);
@@ -129,7 +129,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
 
     // While it reads, the run keeps the session from ending.
     std::vector<bool> reading;
-    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(IsRunReading(h) != FALSE); });
+    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(CRunDialog::IsRunReading(h) != FALSE); });
     EXPECT_TRUE(save.ok) << save.report;
     EXPECT_EQ(std::count(reading.begin(), reading.end(), true), static_cast<long>(reading.size()));
     EXPECT_GT(reading.size(), 1u);
