@@ -6,6 +6,7 @@
 
 #include "RunDialog.h"
 #include "ShellEvents.h"
+#include "UniqueResource.h"
 #include "resource.h"
 
 namespace {
@@ -46,18 +47,18 @@ int COrvaneDlg::AddDriveItem(int nPos, LPCWSTR pszRoot) {
     if (!IsDriveRoot(pszRoot)) return nPos;
     if (::GetDriveTypeW(pszRoot) != DRIVE_CDROM) return nPos;
 
-    auto* pData = static_cast<DriveItemData*>(::LocalAlloc(LPTR, sizeof(DriveItemData)));
-    if (!pData) return nPos;
-    ::lstrcpynW(pData->szRoot, pszRoot, ARRAYSIZE(pData->szRoot));
+    CLocalMemory<DriveItemData> data(static_cast<DriveItemData*>(::LocalAlloc(LPTR, sizeof(DriveItemData))));
+    if (!data.IsValid()) return nPos;
+    ::lstrcpynW(data.Get()->szRoot, pszRoot, ARRAYSIZE(data.Get()->szRoot));
 
     COMBOBOXEXITEMW item = {};
     item.mask = CBEIF_LPARAM;
     item.iItem = nPos;
-    item.lParam = reinterpret_cast<LPARAM>(pData);
-    if (::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1) {
-        ::LocalFree(pData);
+    item.lParam = reinterpret_cast<LPARAM>(data.Get());
+    if (::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1)
         return nPos;
-    }
+    // From here on the item owns its record.
+    data.Detach();
 
     wchar_t szVolumeName[MAX_PATH];
     const BOOL bMedia = ::GetVolumeInformationW(pszRoot, szVolumeName, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
@@ -172,8 +173,9 @@ void COrvaneDlg::SelectDriveItem(int nItem) {
 }
 
 void COrvaneDlg::OnDeleteItemDrives(NMHDR* pNMHDR, LRESULT* pResult) {
+    // The deleted item's record goes with this owner.
     const auto* pItem = reinterpret_cast<const NMCOMBOBOXEXW*>(pNMHDR);
-    if (pItem->ceItem.lParam) ::LocalFree(reinterpret_cast<HLOCAL>(pItem->ceItem.lParam));
+    const CLocalMemory<DriveItemData> record(reinterpret_cast<DriveItemData*>(pItem->ceItem.lParam));
     *pResult = 0;
 }
 

@@ -32,12 +32,6 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
                           MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-COrvaneDlg::~COrvaneDlg() {
-    m_shellNotify.Unregister();
-    m_iconMap.RemoveAll();
-    m_imageList.DeleteImageList();
-}
-
 BOOL COrvaneDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 

@@ -14,7 +14,6 @@
 class COrvaneDlg : public CDialog {
 public:
     COrvaneDlg();
-    ~COrvaneDlg() override;
 
     // The drive list (control 1000). Items stand in ascending order of their roots.
 
@@ -66,6 +65,8 @@ protected:
     void OnDriveAdded();
     void OnDriveRemoved();
 
+    // The members go in the reverse order: the shell registration ends first,
+    // the image list goes last.
     HICON m_hIcon;
     CImageList m_imageList;              // small icons of the drive list
     CMap<int, int, int, int> m_iconMap;  // shell system image index -> index in m_imageList

@@ -3,11 +3,7 @@
 #include <winioctl.h>
 
 CDiscJob::CDiscJob()
-    : m_hDevice(INVALID_HANDLE_VALUE),
-      m_hLock(INVALID_HANDLE_VALUE),
-      m_hImage(INVALID_HANDLE_VALUE),
-      m_pBuffer(nullptr),
-      m_hDlg(nullptr),
+    : m_hDlg(nullptr),
       m_hProgress(nullptr),
       m_nVolumeSize(0),
       m_szDevice{},
@@ -20,22 +16,14 @@ CDiscJob::CDiscJob()
 // short by an exception reaches this point with something still open.
 CDiscJob::~CDiscJob() { Release(); }
 
-// The medium is unlocked, and its lock handle closed, before the volume closes.
+// An image still open is an unfinished one and goes; the medium is unlocked,
+// and its lock handle closed, before the volume closes.
 void CDiscJob::Release() {
-    if (m_pBuffer) {
-        VirtualFree(m_pBuffer, 0, MEM_RELEASE);
-        m_pBuffer = nullptr;
-    }
-    if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
-    if (m_hLock != INVALID_HANDLE_VALUE) {
-        LockMedium(FALSE);
-        CloseHandle(m_hLock);
-        m_hLock = INVALID_HANDLE_VALUE;
-    }
-    if (m_hDevice != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_hDevice);
-        m_hDevice = INVALID_HANDLE_VALUE;
-    }
+    m_pBuffer.Reset();
+    if (m_hImage.IsValid()) DiscardImage();
+    if (m_hLock.IsValid()) LockMedium(FALSE);
+    m_hLock.Reset();
+    m_hDevice.Reset();
 }
 
 SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {

@@ -8,6 +8,7 @@
 
 #include "ReadingSpan.h"
 #include "String.h"
+#include "UniqueResource.h"
 
 class CDiscJob {
 public:
@@ -86,13 +87,13 @@ public:
     // lock handle; the answer is not examined.
     void LockMedium(BOOL bLock);
 
-    HANDLE m_hDevice;
+    CFileHandle m_hDevice;
     // A second handle on the volume that holds the medium's lock: the drive
     // releases a lock of its own handle when that handle closes, even when the
     // process dies without unlocking.
-    HANDLE m_hLock;
-    HANDLE m_hImage;
-    BYTE* m_pBuffer;
+    CFileHandle m_hLock;
+    CFileHandle m_hImage;
+    CVirtualMemory<BYTE> m_pBuffer;
     HWND m_hDlg;
     HWND m_hProgress;
     uint64_t m_nVolumeSize;

@@ -49,8 +49,8 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
 
     StartProgress(bSave);
 
-    m_pBuffer = static_cast<BYTE*>(VirtualAlloc(nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (!m_pBuffer) {
+    m_pBuffer.Reset(static_cast<BYTE*>(VirtualAlloc(nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
+    if (!m_pBuffer.IsValid()) {
         AppendErrorLine();
         return FALSE;
     }
@@ -59,9 +59,9 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
 
 BOOL CDiscJob::OpenDevice() {
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    m_hDevice = CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (m_hDevice == INVALID_HANDLE_VALUE) {
+    m_hDevice.Reset(CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!m_hDevice.IsValid()) {
         AppendErrorLine();
         return FALSE;
     }
@@ -69,9 +69,9 @@ BOOL CDiscJob::OpenDevice() {
     // The lock takes a handle of its own, opened with no more than the right
     // to read the volume's attributes, as the ejection control asks; it is not
     // inheritable, so that no other process can keep the lock alive.
-    m_hLock = CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          0, nullptr);
-    if (m_hLock != INVALID_HANDLE_VALUE) LockMedium(TRUE);
+    m_hLock.Reset(CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (m_hLock.IsValid()) LockMedium(TRUE);
     return TRUE;
 }
 
@@ -103,10 +103,10 @@ DWORD CDiscJob::TargetError() const {
         if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
         // The move replaces the file through a delete: a program that holds it
         // open without delete sharing (a mounted image) refuses it.
-        HANDLE hFile = CreateFileW(m_strImagePath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
-        CloseHandle(hFile);
+        const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        if (!hFile.IsValid()) return GetLastError();
     }
     if (m_nVolumeSize > kFatFileLimit && IsOnFatVolume(m_strImagePath)) return ERROR_FILE_TOO_LARGE;
     return ERROR_SUCCESS;
@@ -134,9 +134,9 @@ BOOL CDiscJob::CreateImage() {
             m_strTempPath = m_strImagePath + kTempSuffix;
         else
             m_strTempPath.Format(L"%s.%d%s", m_strImagePath.GetString(), n, kTempSuffix);
-        m_hImage = CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
-                               FILE_ATTRIBUTE_ARCHIVE, nullptr);
-        if (m_hImage != INVALID_HANDLE_VALUE) break;
+        m_hImage.Reset(CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
+                                   FILE_ATTRIBUTE_ARCHIVE, nullptr));
+        if (m_hImage.IsValid()) break;
         if (GetLastError() != ERROR_FILE_EXISTS || n == 99) {
             AppendErrorLine();
             return FALSE;
@@ -177,7 +177,7 @@ BOOL CDiscJob::CopyAndHash() {
         crc.Update(pBytes, n);
         md5.Update(pBytes, n);
         sha1.Update(pBytes, n);
-        if (m_hImage == INVALID_HANDLE_VALUE) return TRUE;
+        if (!m_hImage.IsValid()) return TRUE;
         DWORD nWritten = 0;
         if (!WriteFile(m_hImage, pBytes, n, &nWritten, nullptr)) {
             AppendErrorLine();
@@ -221,7 +221,7 @@ BOOL CDiscJob::CopyAndHash() {
             }
             while (nPos + nBlock < nEndOfRange) {
                 DWORD nGot = 0;
-                if (!ReadFile(m_hDevice, m_pBuffer + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
+                if (!ReadFile(m_hDevice, m_pBuffer.Get() + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
                               nullptr)) {
                     // A drive asked for a sector past its capacity answers
                     // "invalid parameter" or "sector not found": inside the
@@ -238,7 +238,7 @@ BOOL CDiscJob::CopyAndHash() {
                     AppendErrorLine();
                     return FALSE;
                 }
-                if (!take(m_pBuffer + nBlock, nGot)) return FALSE;
+                if (!take(m_pBuffer.Get() + nBlock, nGot)) return FALSE;
                 nBlock += nGot;
             }
         }
@@ -262,9 +262,9 @@ BOOL CDiscJob::CopyAndHash() {
 
     // The checksums describe the image once it is complete on the disk; the
     // run succeeds only when the image has taken its place.
-    if (m_hImage != INVALID_HANDLE_VALUE && !SealImage()) return FALSE;
+    if (m_hImage.IsValid() && !SealImage()) return FALSE;
     AppendResultLines(dSeconds, nCrc, abMd5, abSha1);
-    return m_hImage == INVALID_HANDLE_VALUE || PlaceImage();
+    return !m_hImage.IsValid() || PlaceImage();
 }
 
 // Every byte on the disk first (a delayed write failure shows here), the file
@@ -287,16 +287,14 @@ BOOL CDiscJob::SealImage() {
 BOOL CDiscJob::PlaceImage() {
     if (!MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD nError = GetLastError();
-        CloseHandle(m_hImage);
-        m_hImage = INVALID_HANDLE_VALUE;
+        m_hImage.Reset();
         AppendKeptImageLine(m_strTempPath);
         m_strTempPath.Empty();
         SetLastError(nError);
         AppendErrorLine();
         return FALSE;
     }
-    const BOOL bClosed = CloseHandle(m_hImage);
-    m_hImage = INVALID_HANDLE_VALUE;
+    const BOOL bClosed = m_hImage.Reset();
     m_strTempPath.Empty();
     if (!bClosed) {
         AppendErrorLine();
@@ -310,8 +308,7 @@ BOOL CDiscJob::PlaceImage() {
 // same, it is deleted by name, and a failure to do so is reported.
 void CDiscJob::DiscardImage() {
     SetDeleteOnClose(TRUE);
-    CloseHandle(m_hImage);
-    m_hImage = INVALID_HANDLE_VALUE;
+    m_hImage.Reset();
     if (GetFileAttributesW(m_strTempPath) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(m_strTempPath)) AppendErrorLine();
     m_strTempPath.Empty();
 }
