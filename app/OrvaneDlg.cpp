@@ -57,8 +57,8 @@ BOOL COrvaneDlg::OnInitDialog() {
     m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                        static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
     m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
-    ::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_SETIMAGELIST, 0,
-                          reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
+    m_driveList.Attach(::GetDlgItem(m_hWnd, IDC_DRIVES));
+    m_driveList.SetImageList(m_imageList);
 
     FillDriveList();
     m_shellNotify.Register(m_hWnd);

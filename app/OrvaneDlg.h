@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "ComboBoxEx.h"
 #include "Dialog.h"
 #include "DriveItemData.h"
 #include "ImageList.h"
@@ -26,6 +27,9 @@ public:
     void UpdateDriveItem(int nItem, BOOL bMedia);
     // The record behind an item, or null.
     DriveItemData* GetDriveItemData(int nItem);
+    // The record behind the selected item, or null when none is selected: the
+    // drive that the button rule judges and whose root a run copies.
+    const DriveItemData* GetSelectedDriveData();
     // Searches the list for g_szEventPath. bExact: the item's index, or -1 when
     // absent. Otherwise: -1 when listed, else the position to insert it at.
     int FindDriveItem(BOOL bExact);
@@ -59,6 +63,10 @@ protected:
     // Marks the dialog busy and starts a run's worker thread.
     void StartRun(LPTHREAD_START_ROUTINE pfnThreadProc);
 
+    // The index in m_imageList of the shell's system icon nShellIcon; hIcon,
+    // its image, is added the first time the icon is met. -1 when it cannot be.
+    int ImageOfShellIcon(int nShellIcon, HICON hIcon);
+
     // Reactions to shell events.
     void DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent);
     void OnMediaChanged(BOOL bInserted);
@@ -68,6 +76,7 @@ protected:
     // The members go in the reverse order: the shell registration ends first,
     // the image list goes last.
     HICON m_hIcon;
+    CComboBoxEx m_driveList;             // the drive list, control 1000
     CImageList m_imageList;              // small icons of the drive list
     CMap<int, int, int, int> m_iconMap;  // shell system image index -> index in m_imageList
     CShellNotifyRegistration m_shellNotify;
