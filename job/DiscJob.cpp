@@ -7,6 +7,7 @@ CDiscJob::CDiscJob()
       m_hProgress(nullptr),
       m_nVolumeSize(0),
       m_szDevice{},
+      m_szRoot{},
       m_nProgress(0),
       m_nBlocks(0),
       m_nTitleFormat(0),
@@ -32,6 +33,16 @@ SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {
     sa.lpSecurityDescriptor = nullptr;
     sa.bInheritHandle = TRUE;
     return sa;
+}
+
+BOOL CDiscJob::WriteAll(HANDLE hFile, const void* pBytes, DWORD nCount) {
+    DWORD nWritten = 0;
+    if (!WriteFile(hFile, pBytes, nCount, &nWritten, nullptr)) return FALSE;
+    if (nWritten == nCount) return TRUE;
+    // A write that stored less than it was given has run out of room, whatever
+    // it answered: it counts as such rather than as success.
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
 }
 
 // The ejection control lock is kept by the drive's class driver for the

@@ -32,15 +32,6 @@ CString SystemMessage(DWORD nError) {
     return strMessage;
 }
 
-// Writes all of n bytes; a write that stores fewer counts as failed (no room).
-BOOL WriteAll(HANDLE hFile, const void* pBytes, DWORD n) {
-    DWORD nWritten = 0;
-    if (!WriteFile(hFile, pBytes, n, &nWritten, nullptr)) return FALSE;
-    if (nWritten == n) return TRUE;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
-}
-
 }  // namespace
 
 void CDiscJob::WriteReportHeader() {
@@ -55,10 +46,8 @@ void CDiscJob::WriteReportHeader() {
     wchar_t szVolumeRoot[10];
     wsprintfW(szVolumeRoot, L"%s\\", m_szDevice);
     wchar_t szLabel[MAX_PATH] = {};
-    if (!GetVolumeInformationW(szVolumeRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0]) {
-        const wchar_t szRoot[4] = {m_szDevice[4], m_szDevice[5], L'\\', 0};
-        lstrcpyW(szLabel, szRoot);
-    }
+    if (!GetVolumeInformationW(szVolumeRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0])
+        lstrcpyW(szLabel, m_szRoot);
     m_strReport.Format(IDS_HEADER_LINES, strDate.GetString(), strTime.GetString(), szLabel);
 }
 

@@ -446,10 +446,7 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     const long before = HandleCount();
     {
         CDiscJob job;
-        job.m_hDlg = dlg.Hwnd();
-        job.m_hProgress = GetDlgItem(dlg.Hwnd(), 1001);
-        wsprintfW(job.m_szDevice, L"\\\\.\\%c:", L'D');
-        job.m_strImagePath = image.c_str();
+        job.Setup(dlg.Hwnd(), image.c_str(), L'D');
         ASSERT_TRUE(job.Prepare(TRUE)) << job.GetReport().GetString();
         ASSERT_NE(job.m_hDevice, INVALID_HANDLE_VALUE);
         ASSERT_NE(job.m_hImage, INVALID_HANDLE_VALUE);
