@@ -14,15 +14,6 @@ class CRunHashes;
 
 class CDiscJob {
 public:
-    // Size of the transfer buffer, of every read request and the unit of the block count.
-    static constexpr DWORD kBlockSize = 0x100000;
-    // Sector of an optical disc: the unit in which a failed or short read is read again.
-    static constexpr DWORD kSectorSize = 2048;
-    // A Save run's temporary image and its report file are named by the
-    // chosen path and these suffixes.
-    static constexpr wchar_t kTempSuffix[] = L".partial";
-    static constexpr wchar_t kReportSuffix[] = L".log";
-
     CDiscJob();
     ~CDiscJob();
     CDiscJob(const CDiscJob&) = delete;
@@ -36,6 +27,19 @@ public:
     // What the result dialog shows: the report, and after it the line that
     // says the report file could not be written, when it could not.
     CString GetShownText() const { return m_strReport + m_strUnsaved; }
+
+private:
+    // The tests' one way to the steps and the fields (tests/job).
+    friend class CDiscJobTestAccess;
+
+    // Size of the transfer buffer, of every read request and the unit of the block count.
+    static constexpr DWORD kBlockSize = 0x100000;
+    // Sector of an optical disc: the unit in which a failed or short read is read again.
+    static constexpr DWORD kSectorSize = 2048;
+    // A Save run's temporary image and its report file are named by the
+    // chosen path and these suffixes.
+    static constexpr wchar_t kTempSuffix[] = L".partial";
+    static constexpr wchar_t kReportSuffix[] = L".log";
 
     // Engine steps, in the order Run calls them.
     // Takes the main dialog and its progress bar, builds the raw volume's path

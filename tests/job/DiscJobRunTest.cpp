@@ -56,10 +56,11 @@ protected:
         {
             CDiscJob job;
             r.ok = job.Run(dlg.Hwnd(), image, letter);
-            EXPECT_EQ(job.m_hDevice, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_hLock, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_pBuffer, nullptr);
+            const CDiscJobTestAccess record(job);
+            EXPECT_EQ(record.Device(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Lock(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Image(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Buffer(), nullptr);
             EXPECT_FALSE(CRunDialog::IsRunReading(dlg.Hwnd()));
             r.report = job.GetReport().GetString();
         }
@@ -445,17 +446,18 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     CTestDialog dlg;
     const long before = HandleCount();
     {
-        CDiscJob job;
+        CDiscJob record;
+        CDiscJobTestAccess job(record);
         job.Setup(dlg.Hwnd(), image.c_str(), L'D');
-        ASSERT_TRUE(job.Prepare(TRUE)) << job.GetReport().GetString();
-        ASSERT_NE(job.m_hDevice, INVALID_HANDLE_VALUE);
-        ASSERT_NE(job.m_hImage, INVALID_HANDLE_VALUE);
-        ASSERT_NE(job.m_pBuffer, nullptr);
+        ASSERT_TRUE(job.Prepare(TRUE)) << record.GetReport().GetString();
+        ASSERT_NE(job.Device(), INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.Image(), INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.Buffer(), nullptr);
         // The image has the volume's length before the first read, under a
         // name of its own: the chosen path is not there yet.
         LARGE_INTEGER size = {};
-        EXPECT_TRUE(GetFileSizeEx(job.m_hImage, &size));
-        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.m_nVolumeSize);
+        EXPECT_TRUE(GetFileSizeEx(job.Image(), &size));
+        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.VolumeSize());
         EXPECT_EQ(FolderFiles(ScratchDir(L"cut")), std::vector<std::wstring>{L"d.iso.partial"});
     }
     if (before >= 0) {
@@ -473,7 +475,7 @@ TEST_F(DiscRun, RawVolumePathAndDrivePath) {
     CDiscJob job;
     CTestDialog dlg;
     job.Run(dlg.Hwnd(), nullptr, L'L');
-    EXPECT_STREQ(job.m_szDevice, L"\\\\.\\L:");
-    EXPECT_STREQ(job.m_szDevice + 4, L"L:");
-    DeleteFileW(std::wstring(job.ReportFilePath()).c_str());
+    EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath(), L"\\\\.\\L:");
+    EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath() + 4, L"L:");
+    DeleteFileW(std::wstring(CDiscJobTestAccess(job).ReportFilePath()).c_str());
 }
