@@ -1,6 +1,6 @@
 // The record behind each item of the drive list; the item owns it (LocalAlloc).
 // Only the drive list reads and writes it, on the dialog's thread; a run gets
-// the selected item's root through the dialog (SelectedRootMessage.h).
+// the selected item's root through the dialog (RunDialog.h).
 #pragma once
 
 #include <windows.h>

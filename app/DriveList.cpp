@@ -4,8 +4,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "RunInProgress.h"
+#include "RunDialog.h"
 #include "ShellEvents.h"
+#include "UniqueResource.h"
 #include "resource.h"
 
 namespace {
@@ -19,7 +20,6 @@ bool IsDriveRoot(LPCWSTR pszRoot) {
 }  // namespace
 
 void COrvaneDlg::FillDriveList() {
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
     DWORD dwMask = ::GetLogicalDrives();
     int nPos = 0;
     wchar_t szRoot[4];
@@ -29,15 +29,15 @@ void COrvaneDlg::FillDriveList() {
             nPos = AddDriveItem(nPos, szRoot);
         }
     }
-    if (::SendMessageW(hList, CB_GETCOUNT, 0, 0) <= 0) {
+    if (m_driveList.GetCount() <= 0) {
         // No drive at all: no stale name in the field, nothing to run.
         SelectDriveItem(-1);
         return;
     }
 
-    ::SendMessageW(hList, CB_SETCURSEL, 0, 0);
+    m_driveList.SetCurSel(0);
     UpdateButtons();
-    ::InvalidateRect(hList, nullptr, TRUE);
+    ::InvalidateRect(m_driveList, nullptr, TRUE);
 }
 
 int COrvaneDlg::AddDriveItem(int nPos, LPCWSTR pszRoot) {
@@ -46,18 +46,13 @@ int COrvaneDlg::AddDriveItem(int nPos, LPCWSTR pszRoot) {
     if (!IsDriveRoot(pszRoot)) return nPos;
     if (::GetDriveTypeW(pszRoot) != DRIVE_CDROM) return nPos;
 
-    auto* pData = static_cast<DriveItemData*>(::LocalAlloc(LPTR, sizeof(DriveItemData)));
-    if (!pData) return nPos;
-    ::lstrcpynW(pData->szRoot, pszRoot, ARRAYSIZE(pData->szRoot));
-
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_LPARAM;
-    item.iItem = nPos;
-    item.lParam = reinterpret_cast<LPARAM>(pData);
-    if (::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1) {
-        ::LocalFree(pData);
+    CLocalMemory<DriveItemData> data(static_cast<DriveItemData*>(::LocalAlloc(LPTR, sizeof(DriveItemData))));
+    if (!data.IsValid()) return nPos;
+    ::lstrcpynW(data.Get()->szRoot, pszRoot, ARRAYSIZE(data.Get()->szRoot));
+    if (m_driveList.InsertItem(CBEIF_LPARAM, nPos, nullptr, 0, 0, reinterpret_cast<LPARAM>(data.Get())) == -1)
         return nPos;
-    }
+    // From here on the item owns its record.
+    data.Detach();
 
     wchar_t szVolumeName[MAX_PATH];
     const BOOL bMedia = ::GetVolumeInformationW(pszRoot, szVolumeName, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
@@ -66,12 +61,7 @@ int COrvaneDlg::AddDriveItem(int nPos, LPCWSTR pszRoot) {
 }
 
 void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_LPARAM;
-    item.iItem = nItem;
-    if (!::SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
-    auto* pData = reinterpret_cast<DriveItemData*>(item.lParam);
+    auto* pData = reinterpret_cast<DriveItemData*>(m_driveList.GetItemData(nItem));
     if (!pData) return;
 
     if (bMedia)
@@ -82,48 +72,46 @@ void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
     SHFILEINFOW sfi = {};
     ::SHGetFileInfoW(pData->szRoot, 0, &sfi, sizeof(sfi),
                      SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON);
-
-    // One image per distinct shell icon, however often drives are updated.
-    int nImage;
-    if (!m_iconMap.Lookup(sfi.iIcon, nImage)) {
-        nImage = m_imageList.Add(sfi.hIcon);
-        if (nImage >= 0) m_iconMap[sfi.iIcon] = nImage;
-        // Some list controls (Wine's) place their edit field by the size of the
-        // list's first image, and the list was empty when it was attached:
-        // attach it again now that it has one, or the field hides the icon.
-        if (nImage == 0)
-            ::SendMessageW(hList, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
-    }
-
-    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
-    item.pszText = sfi.szDisplayName;
-    item.iImage = nImage;
-    item.iSelectedImage = nImage;
+    const int nImage = ImageOfShellIcon(sfi.iIcon, sfi.hIcon);
     if (sfi.hIcon) ::DestroyIcon(sfi.hIcon);
 
-    if (::SendMessageW(hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+    if (m_driveList.SetItem(CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM, nItem, sfi.szDisplayName,
+                            nImage, nImage, reinterpret_cast<LPARAM>(pData))) {
         // The closed list's field keeps the text and icon it showed when the
         // item was selected: select the item again so that it shows the new ones.
-        if (nItem == ::SendMessageW(hList, CB_GETCURSEL, 0, 0))
+        if (nItem == m_driveList.GetCurSel())
             SelectDriveItem(nItem);
         else
             UpdateButtons();
-        ::InvalidateRect(hList, nullptr, TRUE);
+        ::InvalidateRect(m_driveList, nullptr, TRUE);
     }
 }
 
+int COrvaneDlg::ImageOfShellIcon(int nShellIcon, HICON hIcon) {
+    // One image per distinct shell icon, however often drives are updated.
+    int nImage;
+    if (m_iconMap.Lookup(nShellIcon, nImage)) return nImage;
+    nImage = m_imageList.Add(hIcon);
+    if (nImage >= 0) m_iconMap[nShellIcon] = nImage;
+    // Some list controls (Wine's) place their edit field by the size of the
+    // list's first image, and the list was empty when it was attached: attach
+    // it again now that it has one, or the field hides the icon.
+    if (nImage == 0) m_driveList.SetImageList(m_imageList);
+    return nImage;
+}
+
 DriveItemData* COrvaneDlg::GetDriveItemData(int nItem) {
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    if (nItem < 0 || nItem >= ::SendMessageW(hList, CB_GETCOUNT, 0, 0)) return nullptr;
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_LPARAM;
-    item.iItem = nItem;
-    if (!::SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-    return reinterpret_cast<DriveItemData*>(item.lParam);
+    if (nItem < 0 || nItem >= m_driveList.GetCount()) return nullptr;
+    return reinterpret_cast<DriveItemData*>(m_driveList.GetItemData(nItem));
+}
+
+const DriveItemData* COrvaneDlg::GetSelectedDriveData() {
+    const int nSel = m_driveList.GetCurSel();
+    return nSel == -1 ? nullptr : GetDriveItemData(nSel);
 }
 
 int COrvaneDlg::FindDriveItem(BOOL bExact) {
-    const int nCount = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCOUNT, 0, 0));
+    const int nCount = m_driveList.GetCount();
     int i = 0;
     for (; i < nCount; ++i) {
         const DriveItemData* pData = GetDriveItemData(i);
@@ -137,10 +125,9 @@ int COrvaneDlg::FindDriveItem(BOOL bExact) {
 
 void COrvaneDlg::UpdateButtons() {
     // While a run works its worker holds the buttons; they wait for its end.
-    if (IsRunInProgress(m_hWnd)) return;
-    const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
+    if (CRunDialog::IsRunInProgress(m_hWnd)) return;
     // No drive selected: a run would have nothing to read.
-    const DriveItemData* pData = nSel == -1 ? nullptr : GetDriveItemData(nSel);
+    const DriveItemData* pData = GetSelectedDriveData();
     const BOOL bEnable = pData && (pData->dwFlags & DIF_MEDIA) != 0;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), bEnable);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HASHES), bEnable);
@@ -148,7 +135,7 @@ void COrvaneDlg::UpdateButtons() {
 
 void COrvaneDlg::OnSelchangeDrives() {
     UpdateButtons();
-    HWND hEdit = reinterpret_cast<HWND>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_GETEDITCONTROL, 0, 0));
+    HWND hEdit = m_driveList.GetEditCtrl();
     if (hEdit) {
         ::SendMessageW(hEdit, EM_SETSEL, 0, 0);
         ::SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
@@ -156,24 +143,18 @@ void COrvaneDlg::OnSelchangeDrives() {
 }
 
 void COrvaneDlg::SelectDriveItem(int nItem) {
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    if (::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(nItem), 0) == CB_ERR) {
+    if (m_driveList.SetCurSel(nItem) == CB_ERR) {
         // No selection: the field would go on showing the drive selected last,
         // even one that has left the list. Empty it, icon and text.
-        COMBOBOXEXITEMW item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = -1;
-        item.pszText = const_cast<LPWSTR>(L"");
-        item.iImage = -1;
-        item.iSelectedImage = -1;
-        ::SendMessageW(hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        m_driveList.SetItem(CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE, -1, L"", -1, -1, 0);
     }
     OnSelchangeDrives();
 }
 
 void COrvaneDlg::OnDeleteItemDrives(NMHDR* pNMHDR, LRESULT* pResult) {
+    // The deleted item's record goes with this owner.
     const auto* pItem = reinterpret_cast<const NMCOMBOBOXEXW*>(pNMHDR);
-    if (pItem->ceItem.lParam) ::LocalFree(reinterpret_cast<HLOCAL>(pItem->ceItem.lParam));
+    const CLocalMemory<DriveItemData> record(reinterpret_cast<DriveItemData*>(pItem->ceItem.lParam));
     *pResult = 0;
 }
 
@@ -182,8 +163,7 @@ LRESULT COrvaneDlg::OnCopySelectedRoot(WPARAM wParam, LPARAM lParam) {
     const int cchRoot = static_cast<int>(wParam);
     if (!pszRoot || cchRoot <= 0) return FALSE;
     pszRoot[0] = L'\0';
-    const int nSel = static_cast<int>(::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CB_GETCURSEL, 0, 0));
-    const DriveItemData* pData = nSel == -1 ? nullptr : GetDriveItemData(nSel);
+    const DriveItemData* pData = GetSelectedDriveData();
     if (!pData || ::lstrlenW(pData->szRoot) >= cchRoot) return FALSE;
     ::lstrcpynW(pszRoot, pData->szRoot, cchRoot);
     return TRUE;
@@ -192,11 +172,10 @@ LRESULT COrvaneDlg::OnCopySelectedRoot(WPARAM wParam, LPARAM lParam) {
 void COrvaneDlg::OnRefresh() {
     // A run reads the selected drive from the list: the list stays as it is
     // until the run has ended.
-    if (IsRunInProgress(m_hWnd)) return;
+    if (CRunDialog::IsRunInProgress(m_hWnd)) return;
     m_shellNotify.Unregister();
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    ::SendMessageW(hList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    while (::SendMessageW(hList, CBEM_DELETEITEM, 0, 0) != CB_ERR) {
+    m_driveList.SetCurSel(-1);
+    while (m_driveList.DeleteItem(0) != CB_ERR) {
     }
     FillDriveList();
     m_shellNotify.Register(m_hWnd);

@@ -4,11 +4,10 @@
 
 #include "AboutDlg.h"
 #include "JobWorker.h"
-#include "RunInProgress.h"
 #include "PaintDC.h"
 #include "Resources.h"
+#include "RunDialog.h"
 #include "String.h"
-#include "SelectedRootMessage.h"
 #include "ShellEvents.h"
 #include "resource.h"
 
@@ -23,20 +22,14 @@ BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
     ON_REGISTERED_MESSAGE(g_uShellEventMsg, &COrvaneDlg::OnShellEvent)
     ON_BN_CLICKED(IDC_REFRESH, &COrvaneDlg::OnRefresh)
     ON_WM_QUERYENDSESSION()
-    ON_REGISTERED_MESSAGE(g_uRunInProgressMsg, &COrvaneDlg::OnRunInProgress)
-    ON_REGISTERED_MESSAGE(g_uRunReadingMsg, &COrvaneDlg::OnRunReading)
-    ON_REGISTERED_MESSAGE(g_uCopySelectedRootMsg, &COrvaneDlg::OnCopySelectedRoot)
+    ON_REGISTERED_MESSAGE(CRunDialog::s_uRunInProgressMsg, &COrvaneDlg::OnRunInProgress)
+    ON_REGISTERED_MESSAGE(CRunDialog::s_uRunReadingMsg, &COrvaneDlg::OnRunReading)
+    ON_REGISTERED_MESSAGE(CRunDialog::s_uCopySelectedRootMsg, &COrvaneDlg::OnCopySelectedRoot)
 END_MESSAGE_MAP()
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
     m_hIcon = ::LoadIconW(AfxFindResourceHandle(MAKEINTRESOURCEW(IDR_MAINFRAME), RT_GROUP_ICON),
                           MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
-
-COrvaneDlg::~COrvaneDlg() {
-    m_shellNotify.Unregister();
-    m_iconMap.RemoveAll();
-    m_imageList.DeleteImageList();
 }
 
 BOOL COrvaneDlg::OnInitDialog() {
@@ -64,8 +57,8 @@ BOOL COrvaneDlg::OnInitDialog() {
     m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                        static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
     m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
-    ::SendDlgItemMessageW(m_hWnd, IDC_DRIVES, CBEM_SETIMAGELIST, 0,
-                          reinterpret_cast<LPARAM>(m_imageList.GetSafeHandle()));
+    m_driveList.Attach(::GetDlgItem(m_hWnd, IDC_DRIVES));
+    m_driveList.SetImageList(m_imageList);
 
     FillDriveList();
     m_shellNotify.Register(m_hWnd);
@@ -77,7 +70,7 @@ void COrvaneDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
         dlgAbout.DoModal();
-    } else if ((nID & 0xFFF0) == SC_CLOSE && IsRunInProgress(m_hWnd)) {
+    } else if ((nID & 0xFFF0) == SC_CLOSE && CRunDialog::IsRunInProgress(m_hWnd)) {
         // Alt+F4 and the system menu's Close wait for the run to end.
     } else {
         Default();
@@ -113,8 +106,8 @@ void COrvaneDlg::OnSave() { StartRun(&SaveThreadProc); }
 void COrvaneDlg::OnHashes() { StartRun(&HashThreadProc); }
 
 void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
-    if (!TryMarkRunInProgress(m_hWnd)) return;
-    EnableRunButtons(m_hWnd, FALSE);
+    CRunDialog dialog(m_hWnd);
+    if (!dialog.Lock()) return;
     // CreateRemoteThread on the program's own process is CreateThread with a
     // process handle: the run's thread starts at once with the dialog as parameter.
     HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr);
@@ -124,15 +117,14 @@ void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
     }
     // Nothing started: the dialog goes back to idle as after a run, with
     // "Сохранить" and "Хэши" by the selected drive.
-    EnableRunButtons(m_hWnd, TRUE);
-    ClearRunInProgress(m_hWnd);
+    dialog.Unlock();
     UpdateButtons();
 }
 
 // Esc, "Выход" and WM_CLOSE end the dialog only when no run is working, so a
 // run is never cut off with a half-written image and no report.
 void COrvaneDlg::OnCancel() {
-    if (IsRunInProgress(m_hWnd)) return;
+    if (CRunDialog::IsRunInProgress(m_hWnd)) return;
     CDialog::OnCancel();
 }
 
@@ -140,11 +132,13 @@ void COrvaneDlg::OnCancel() {
 // reads the disc, and Windows shows the shutdown block reason set with that
 // mark. A run that only waits in the Save As or the result dialog loses
 // nothing and lets the session end.
-BOOL COrvaneDlg::OnQueryEndSession() { return !IsRunReading(m_hWnd); }
+BOOL COrvaneDlg::OnQueryEndSession() { return !CRunDialog::IsRunReading(m_hWnd); }
 
 // A worker sets or clears the run mark through this message, so that the
 // system menu changes on the dialog's own thread.
-LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) { return ApplyRunInProgress(m_hWnd, wParam != 0); }
+LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) {
+    return CRunDialog::ApplyRunInProgress(m_hWnd, wParam != 0);
+}
 
 // The same for the reading mark and its shutdown block reason.
-LRESULT COrvaneDlg::OnRunReading(WPARAM wParam, LPARAM) { return ApplyRunReading(m_hWnd, wParam != 0); }
+LRESULT COrvaneDlg::OnRunReading(WPARAM wParam, LPARAM) { return CRunDialog::ApplyRunReading(m_hWnd, wParam != 0); }

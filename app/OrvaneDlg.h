@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "ComboBoxEx.h"
 #include "Dialog.h"
 #include "DriveItemData.h"
 #include "ImageList.h"
@@ -14,7 +15,6 @@
 class COrvaneDlg : public CDialog {
 public:
     COrvaneDlg();
-    ~COrvaneDlg() override;
 
     // The drive list (control 1000). Items stand in ascending order of their roots.
 
@@ -27,6 +27,9 @@ public:
     void UpdateDriveItem(int nItem, BOOL bMedia);
     // The record behind an item, or null.
     DriveItemData* GetDriveItemData(int nItem);
+    // The record behind the selected item, or null when none is selected: the
+    // drive that the button rule judges and whose root a run copies.
+    const DriveItemData* GetSelectedDriveData();
     // Searches the list for g_szEventPath. bExact: the item's index, or -1 when
     // absent. Otherwise: -1 when listed, else the position to insert it at.
     int FindDriveItem(BOOL bExact);
@@ -55,10 +58,14 @@ protected:
     BOOL OnQueryEndSession();
     LRESULT OnRunInProgress(WPARAM wParam, LPARAM lParam);
     LRESULT OnRunReading(WPARAM wParam, LPARAM lParam);
-    // A run's worker asks for the selected drive's root (SelectedRootMessage.h).
+    // A run's worker asks for the selected drive's root (RunDialog.h).
     LRESULT OnCopySelectedRoot(WPARAM wParam, LPARAM lParam);
     // Marks the dialog busy and starts a run's worker thread.
     void StartRun(LPTHREAD_START_ROUTINE pfnThreadProc);
+
+    // The index in m_imageList of the shell's system icon nShellIcon; hIcon,
+    // its image, is added the first time the icon is met. -1 when it cannot be.
+    int ImageOfShellIcon(int nShellIcon, HICON hIcon);
 
     // Reactions to shell events.
     void DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent);
@@ -66,7 +73,10 @@ protected:
     void OnDriveAdded();
     void OnDriveRemoved();
 
+    // The members go in the reverse order: the shell registration ends first,
+    // the image list goes last.
     HICON m_hIcon;
+    CComboBoxEx m_driveList;             // the drive list, control 1000
     CImageList m_imageList;              // small icons of the drive list
     CMap<int, int, int, int> m_iconMap;  // shell system image index -> index in m_imageList
     CShellNotifyRegistration m_shellNotify;

@@ -7,7 +7,6 @@
 
 #include "OrvaneDlg.h"
 #include "ShellEvents.h"
-#include "resource.h"
 
 wchar_t g_szEventPath[MAX_PATH];
 
@@ -48,9 +47,8 @@ void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
 void COrvaneDlg::OnDriveRemoved() {
     int nItem = FindDriveItem(true);
     if (nItem == -1) return;
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    int nSel = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
-    if (::SendMessageW(hList, CBEM_DELETEITEM, nItem, 0) == CB_ERR) return;
+    const int nSel = m_driveList.GetCurSel();
+    if (m_driveList.DeleteItem(nItem) == CB_ERR) return;
     // A drive removed before the selected one: the same drive, one up. The
     // selected drive itself: the one before it (none before the first).
     if (nItem <= nSel) SelectDriveItem(nSel - 1);
@@ -59,8 +57,7 @@ void COrvaneDlg::OnDriveRemoved() {
 void COrvaneDlg::OnDriveAdded() {
     int nItem = FindDriveItem(false);
     if (nItem == -1) return;
-    HWND hList = ::GetDlgItem(m_hWnd, IDC_DRIVES);
-    int nSel = static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
+    const int nSel = m_driveList.GetCurSel();
     if (AddDriveItem(nItem, g_szEventPath) == nItem) return;
     // The drive the user selected stays selected, moved one down when the new
     // one came before it; with no selection before, the first drive.

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "ComPtr.h"
+
 class CShellNotifyRegistration {
 public:
     CShellNotifyRegistration() = default;
@@ -24,6 +26,6 @@ public:
 
     bool IsRegistered() const { return m_uRegId != 0; }
 
-    IShellFolder* m_pFolder = nullptr;
+    CComPtr<IShellFolder> m_pFolder;
     ULONG m_uRegId = 0;
 };

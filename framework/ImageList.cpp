@@ -19,11 +19,6 @@ COLORREF CImageList::SetBkColor(COLORREF cr) {
     return ::ImageList_SetBkColor(m_hImageList, cr);
 }
 
-int CImageList::GetImageCount() const {
-    CActivationContextScope actCtx;
-    return ::ImageList_GetImageCount(m_hImageList);
-}
-
 BOOL CImageList::DeleteImageList() {
     if (!m_hImageList) return FALSE;
     CActivationContextScope actCtx;

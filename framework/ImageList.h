@@ -17,7 +17,6 @@ public:
     // Appends a copy of the icon; the index of the new image, or -1.
     int Add(HICON hIcon);
     COLORREF SetBkColor(COLORREF cr);
-    int GetImageCount() const;
     BOOL DeleteImageList();
 
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }

@@ -1,7 +1,7 @@
 // CMap: a map from keys of an integral type to values, over the standard
-// library's hash map. The bucket count it names (17 unless InitHashTable says
-// otherwise) is a hint to the container; the block size of the constructor is
-// accepted for the familiar signature: the container allocates for itself.
+// library's hash map. The bucket count it names (17) is a hint to the
+// container; the block size of the constructor is accepted for the familiar
+// signature: the container allocates for itself.
 #pragma once
 
 #include <windows.h>
@@ -17,14 +17,6 @@ public:
     int GetCount() const { return static_cast<int>(m_map.size()); }
     bool IsEmpty() const { return m_map.empty(); }
     UINT GetHashTableSize() const { return m_nHashTableSize; }
-
-    // Sets the number of buckets; only while the map is empty.
-    void InitHashTable(UINT nHashSize) {
-        if (m_map.empty() && nHashSize > 0) {
-            m_nHashTableSize = nHashSize;
-            m_map.rehash(nHashSize);
-        }
-    }
 
     BOOL Lookup(ARG_KEY key, VALUE& rValue) const {
         const auto it = m_map.find(key);
@@ -42,5 +34,5 @@ public:
 
 private:
     std::unordered_map<KEY, VALUE> m_map;
-    UINT m_nHashTableSize = 17;
+    const UINT m_nHashTableSize = 17;
 };

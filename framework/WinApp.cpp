@@ -7,7 +7,7 @@ CWinApp* g_pApp = nullptr;
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(LPCWSTR lpszAppName) : m_pszAppName(lpszAppName) {
+CWinApp::CWinApp(LPCWSTR /*lpszAppName*/) {
     g_pApp = this;
     m_hInstance = ::GetModuleHandleW(nullptr);
 }

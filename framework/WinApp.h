@@ -11,6 +11,8 @@
 
 class CWinApp : public CCmdTarget {
 public:
+    // The application's name is accepted for the familiar signature; the
+    // program takes its name from its resources.
     explicit CWinApp(LPCWSTR lpszAppName = nullptr);
     ~CWinApp() override;
 
@@ -29,7 +31,6 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
-    LPCWSTR m_pszAppName;
 
 protected:
     DECLARE_MESSAGE_MAP()

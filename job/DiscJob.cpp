@@ -3,14 +3,11 @@
 #include <winioctl.h>
 
 CDiscJob::CDiscJob()
-    : m_hDevice(INVALID_HANDLE_VALUE),
-      m_hLock(INVALID_HANDLE_VALUE),
-      m_hImage(INVALID_HANDLE_VALUE),
-      m_pBuffer(nullptr),
-      m_hDlg(nullptr),
+    : m_hDlg(nullptr),
       m_hProgress(nullptr),
       m_nVolumeSize(0),
       m_szDevice{},
+      m_szRoot{},
       m_nProgress(0),
       m_nBlocks(0),
       m_nTitleFormat(0),
@@ -20,22 +17,14 @@ CDiscJob::CDiscJob()
 // short by an exception reaches this point with something still open.
 CDiscJob::~CDiscJob() { Release(); }
 
-// The medium is unlocked, and its lock handle closed, before the volume closes.
+// An image still open is an unfinished one and goes; the medium is unlocked,
+// and its lock handle closed, before the volume closes.
 void CDiscJob::Release() {
-    if (m_pBuffer) {
-        VirtualFree(m_pBuffer, 0, MEM_RELEASE);
-        m_pBuffer = nullptr;
-    }
-    if (m_hImage != INVALID_HANDLE_VALUE) DiscardImage();
-    if (m_hLock != INVALID_HANDLE_VALUE) {
-        LockMedium(FALSE);
-        CloseHandle(m_hLock);
-        m_hLock = INVALID_HANDLE_VALUE;
-    }
-    if (m_hDevice != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_hDevice);
-        m_hDevice = INVALID_HANDLE_VALUE;
-    }
+    m_pBuffer.Reset();
+    if (m_hImage.IsValid()) DiscardImage();
+    if (m_hLock.IsValid()) LockMedium(FALSE);
+    m_hLock.Reset();
+    m_hDevice.Reset();
 }
 
 SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {
@@ -44,6 +33,16 @@ SECURITY_ATTRIBUTES CDiscJob::InheritableAttributes() {
     sa.lpSecurityDescriptor = nullptr;
     sa.bInheritHandle = TRUE;
     return sa;
+}
+
+BOOL CDiscJob::WriteAll(HANDLE hFile, const void* pBytes, DWORD nCount) {
+    DWORD nWritten = 0;
+    if (!WriteFile(hFile, pBytes, nCount, &nWritten, nullptr)) return FALSE;
+    if (nWritten == nCount) return TRUE;
+    // A write that stored less than it was given has run out of room, whatever
+    // it answered: it counts as such rather than as success.
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
 }
 
 // The ejection control lock is kept by the drive's class driver for the

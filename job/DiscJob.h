@@ -8,18 +8,12 @@
 
 #include "ReadingSpan.h"
 #include "String.h"
+#include "UniqueResource.h"
+
+class CRunHashes;
 
 class CDiscJob {
 public:
-    // Size of the transfer buffer, of every read request and the unit of the block count.
-    static constexpr DWORD kBlockSize = 0x100000;
-    // Sector of an optical disc: the unit in which a failed or short read is read again.
-    static constexpr DWORD kSectorSize = 2048;
-    // A Save run's temporary image and its report file are named by the
-    // chosen path and these suffixes.
-    static constexpr wchar_t kTempSuffix[] = L".partial";
-    static constexpr wchar_t kReportSuffix[] = L".log";
-
     CDiscJob();
     ~CDiscJob();
     CDiscJob(const CDiscJob&) = delete;
@@ -34,7 +28,24 @@ public:
     // says the report file could not be written, when it could not.
     CString GetShownText() const { return m_strReport + m_strUnsaved; }
 
+private:
+    // The tests' one way to the steps and the fields (tests/job).
+    friend class CDiscJobTestAccess;
+
+    // Size of the transfer buffer, of every read request and the unit of the block count.
+    static constexpr DWORD kBlockSize = 0x100000;
+    // Sector of an optical disc: the unit in which a failed or short read is read again.
+    static constexpr DWORD kSectorSize = 2048;
+    // A Save run's temporary image and its report file are named by the
+    // chosen path and these suffixes.
+    static constexpr wchar_t kTempSuffix[] = L".partial";
+    static constexpr wchar_t kReportSuffix[] = L".log";
+
     // Engine steps, in the order Run calls them.
+    // Takes the main dialog and its progress bar, builds the raw volume's path
+    // and the drive's root from the letter once, and keeps the image path.
+    // TRUE for a Save run (a non-empty image path).
+    BOOL Setup(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive);
     BOOL Prepare(BOOL bSave);
     // A Save run's target, checked before the disc is read: FALSE, with the
     // file line and the error line, when the chosen path cannot take the image.
@@ -43,7 +54,18 @@ public:
     DWORD TargetError() const;
     BOOL OpenDevice();
     BOOL CreateImage();
+    // The copy loop: block after block until the first short one, then the digests.
     BOOL CopyAndHash();
+    // Reads the block at byte nPos of the volume and takes what it read;
+    // nBlock receives the count of bytes taken.
+    BOOL ReadBlock(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock);
+    // After a failed or short read before the file system's end: the rest of
+    // the block up to that end, sector by sector; nBlock grows by each sector.
+    BOOL RereadBySectors(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock);
+    // Bytes of the volume to the three hashes and, in a Save run, to the image.
+    BOOL TakeBytes(CRunHashes& hashes, const BYTE* pBytes, DWORD nCount);
+    // The digests into the report, and the image sealed and put in its place.
+    BOOL FinishDigests(const CRunHashes& hashes, double dSeconds);
     void Finish(BOOL bFailed);
     // Frees the buffer, discards an unfinished image and unlocks and closes the
     // volume, whichever of them the run still holds; Finish and the destructor.
@@ -51,6 +73,9 @@ public:
     // Handles of a run (volume, image, report file) are inheritable and carry no
     // security descriptor of their own.
     static SECURITY_ATTRIBUTES InheritableAttributes();
+    // Writes all of nCount bytes; a write that stores fewer fails with
+    // ERROR_DISK_FULL. The image and the report file share it.
+    static BOOL WriteAll(HANDLE hFile, const void* pBytes, DWORD nCount);
 
     // The image is written under a temporary name beside the chosen path, marked
     // to be deleted when its handle closes (also when the process dies).
@@ -86,17 +111,18 @@ public:
     // lock handle; the answer is not examined.
     void LockMedium(BOOL bLock);
 
-    HANDLE m_hDevice;
+    CFileHandle m_hDevice;
     // A second handle on the volume that holds the medium's lock: the drive
     // releases a lock of its own handle when that handle closes, even when the
     // process dies without unlocking.
-    HANDLE m_hLock;
-    HANDLE m_hImage;
-    BYTE* m_pBuffer;
+    CFileHandle m_hLock;
+    CFileHandle m_hImage;
+    CVirtualMemory<BYTE> m_pBuffer;
     HWND m_hDlg;
     HWND m_hProgress;
     uint64_t m_nVolumeSize;
-    wchar_t m_szDevice[8];
+    wchar_t m_szDevice[8];  // the raw volume, "\\.\X:"
+    wchar_t m_szRoot[4];    // the drive's root, "X:\"
     CString m_strImagePath;
     CString m_strTempPath;  // the unfinished image while a Save run writes it
     CString m_strCaption;

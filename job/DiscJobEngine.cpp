@@ -4,22 +4,23 @@
 
 #include <algorithm>
 
-#include "HashCRC32.h"
-#include "HashMD5.h"
-#include "HashSHA1.h"
+#include "RunHashes.h"
 #include "resource.h"
 
+namespace {
+
+// The seconds since nStart, by the performance counter.
+double SecondsSince(const LARGE_INTEGER& nStart) {
+    LARGE_INTEGER nEnd, nFrequency;
+    QueryPerformanceCounter(&nEnd);
+    QueryPerformanceFrequency(&nFrequency);
+    return static_cast<double>(nEnd.QuadPart - nStart.QuadPart) / static_cast<double>(nFrequency.QuadPart);
+}
+
+}  // namespace
+
 BOOL CDiscJob::Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
-    m_hDlg = hDlg;
-    m_hProgress = GetDlgItem(hDlg, IDC_PROGRESS);
-    wsprintfW(m_szDevice, L"\\\\.\\%c:", chDrive);
-
-    BOOL bSave = FALSE;
-    if (pszImagePath && pszImagePath[0]) {
-        m_strImagePath = pszImagePath;
-        bSave = TRUE;
-    }
-
+    const BOOL bSave = Setup(hDlg, pszImagePath, chDrive);
     if (Prepare(bSave) && CopyAndHash()) {
         Finish(FALSE);
         return TRUE;
@@ -28,14 +29,23 @@ BOOL CDiscJob::Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
     return FALSE;
 }
 
+BOOL CDiscJob::Setup(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
+    m_hDlg = hDlg;
+    m_hProgress = GetDlgItem(hDlg, IDC_PROGRESS);
+    wsprintfW(m_szDevice, L"\\\\.\\%c:", chDrive);
+    wsprintfW(m_szRoot, L"%c:\\", chDrive);
+    if (!pszImagePath || !pszImagePath[0]) return FALSE;
+    m_strImagePath = pszImagePath;
+    return TRUE;
+}
+
 BOOL CDiscJob::Prepare(BOOL bSave) {
     WriteReportHeader();
 
     // The size is asked of the drive's root: "X:" alone would name the process's
     // current folder on that drive.
-    const wchar_t szRoot[4] = {m_szDevice[4], L':', L'\\', 0};
     ULARGE_INTEGER nFree = {}, nTotal = {}, nTotalFree = {};
-    if (!GetDiskFreeSpaceExW(szRoot, &nFree, &nTotal, &nTotalFree)) {
+    if (!GetDiskFreeSpaceExW(m_szRoot, &nFree, &nTotal, &nTotalFree)) {
         AppendErrorLine();
         return FALSE;
     }
@@ -49,8 +59,8 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
 
     StartProgress(bSave);
 
-    m_pBuffer = static_cast<BYTE*>(VirtualAlloc(nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (!m_pBuffer) {
+    m_pBuffer.Reset(static_cast<BYTE*>(VirtualAlloc(nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
+    if (!m_pBuffer.IsValid()) {
         AppendErrorLine();
         return FALSE;
     }
@@ -59,9 +69,9 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
 
 BOOL CDiscJob::OpenDevice() {
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    m_hDevice = CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (m_hDevice == INVALID_HANDLE_VALUE) {
+    m_hDevice.Reset(CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!m_hDevice.IsValid()) {
         AppendErrorLine();
         return FALSE;
     }
@@ -69,9 +79,9 @@ BOOL CDiscJob::OpenDevice() {
     // The lock takes a handle of its own, opened with no more than the right
     // to read the volume's attributes, as the ejection control asks; it is not
     // inheritable, so that no other process can keep the lock alive.
-    m_hLock = CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          0, nullptr);
-    if (m_hLock != INVALID_HANDLE_VALUE) LockMedium(TRUE);
+    m_hLock.Reset(CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (m_hLock.IsValid()) LockMedium(TRUE);
     return TRUE;
 }
 
@@ -103,10 +113,10 @@ DWORD CDiscJob::TargetError() const {
         if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
         // The move replaces the file through a delete: a program that holds it
         // open without delete sharing (a mounted image) refuses it.
-        HANDLE hFile = CreateFileW(m_strImagePath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return GetLastError();
-        CloseHandle(hFile);
+        const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        if (!hFile.IsValid()) return GetLastError();
     }
     if (m_nVolumeSize > kFatFileLimit && IsOnFatVolume(m_strImagePath)) return ERROR_FILE_TOO_LARGE;
     return ERROR_SUCCESS;
@@ -134,9 +144,9 @@ BOOL CDiscJob::CreateImage() {
             m_strTempPath = m_strImagePath + kTempSuffix;
         else
             m_strTempPath.Format(L"%s.%d%s", m_strImagePath.GetString(), n, kTempSuffix);
-        m_hImage = CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
-                               FILE_ATTRIBUTE_ARCHIVE, nullptr);
-        if (m_hImage != INVALID_HANDLE_VALUE) break;
+        m_hImage.Reset(CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
+                                   FILE_ATTRIBUTE_ARCHIVE, nullptr));
+        if (m_hImage.IsValid()) break;
         if (GetLastError() != ERROR_FILE_EXISTS || n == 99) {
             AppendErrorLine();
             return FALSE;
@@ -168,103 +178,86 @@ BOOL CDiscJob::SetDeleteOnClose(BOOL bDelete) {
 }
 
 BOOL CDiscJob::CopyAndHash() {
-    NHash::NCRC::CHashCRC32 crc;
-    NHash::NStandart::CHashMD5a md5;
-    NHash::NStandart::CHashSHA1 sha1;
-
-    // Bytes of the volume go to the three hashes and, in a Save run, to the image.
-    auto take = [&](const BYTE* pBytes, DWORD n) -> BOOL {
-        crc.Update(pBytes, n);
-        md5.Update(pBytes, n);
-        sha1.Update(pBytes, n);
-        if (m_hImage == INVALID_HANDLE_VALUE) return TRUE;
-        DWORD nWritten = 0;
-        if (!WriteFile(m_hImage, pBytes, n, &nWritten, nullptr)) {
-            AppendErrorLine();
-            return FALSE;
-        }
-        if (nWritten != n) {
-            // A write that stored less than it was given has run out of room,
-            // whatever it answered: report it as such rather than as success.
-            SetLastError(ERROR_DISK_FULL);
-            AppendErrorLine();
-            return FALSE;
-        }
-        return TRUE;
-    };
-
-    LARGE_INTEGER nStart, nEnd, nFrequency;
+    CRunHashes hashes;
+    LARGE_INTEGER nStart;
     QueryPerformanceCounter(&nStart);
-
     uint64_t nPos = 0;  // bytes of the volume taken before this block
-    for (;;) {
-        DWORD nRead = 0;
-        const BOOL bRead = ReadFile(m_hDevice, m_pBuffer, kBlockSize, &nRead, nullptr);
-        if (!bRead)
-            nRead = 0;  // nothing of a failed read is taken
-        else if (!take(m_pBuffer, nRead))
-            return FALSE;
-        DWORD nBlock = nRead;
-
-        // Before the end of the file system a failed or short read is no end:
-        // the rest of the block up to that end is read again sector by sector,
-        // so that every readable byte is taken and a fault is found where it
-        // is. Past that end a failed read ends the volume like a short one (the
-        // run-out blocks that track-at-once recording leaves on a CD-R).
-        if ((!bRead || nRead < kBlockSize) && nPos + nRead < m_nVolumeSize) {
-            const uint64_t nEndOfRange = std::min<uint64_t>(nPos + kBlockSize, m_nVolumeSize);
-            LARGE_INTEGER at;
-            at.QuadPart = static_cast<LONGLONG>(nPos + nBlock);
-            if (!SetFilePointerEx(m_hDevice, at, nullptr, FILE_BEGIN)) {
-                AppendErrorLine();
-                return FALSE;
-            }
-            while (nPos + nBlock < nEndOfRange) {
-                DWORD nGot = 0;
-                if (!ReadFile(m_hDevice, m_pBuffer + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
-                              nullptr)) {
-                    // A drive asked for a sector past its capacity answers
-                    // "invalid parameter" or "sector not found": inside the
-                    // file system that too is a disc shorter than its file system.
-                    const DWORD nError = GetLastError();
-                    if (nError == ERROR_INVALID_PARAMETER || nError == ERROR_SECTOR_NOT_FOUND)
-                        SetLastError(ERROR_HANDLE_EOF);
-                    AppendErrorLine();
-                    return FALSE;
-                }
-                if (nGot == 0) {
-                    // The volume ends before its file system does: a truncated disc.
-                    SetLastError(ERROR_HANDLE_EOF);
-                    AppendErrorLine();
-                    return FALSE;
-                }
-                if (!take(m_pBuffer + nBlock, nGot)) return FALSE;
-                nBlock += nGot;
-            }
-        }
-
+    DWORD nBlock = 0;
+    do {
+        if (!ReadBlock(hashes, nPos, nBlock)) return FALSE;
         nPos += nBlock;
         StepProgress();
-        if (nBlock != kBlockSize) break;
+    } while (nBlock == kBlockSize);  // the first short block is the last
+    const double dSeconds = SecondsSince(nStart);
+    return FinishDigests(hashes, dSeconds);
+}
+
+BOOL CDiscJob::ReadBlock(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock) {
+    DWORD nRead = 0;
+    const BOOL bRead = ReadFile(m_hDevice, m_pBuffer.Get(), kBlockSize, &nRead, nullptr);
+    if (!bRead)
+        nRead = 0;  // nothing of a failed read is taken
+    else if (!TakeBytes(hashes, m_pBuffer.Get(), nRead))
+        return FALSE;
+    nBlock = nRead;
+    // Before the end of the file system a failed or short read is no end.
+    // Past that end a failed read ends the volume like a short one (the
+    // run-out blocks that track-at-once recording leaves on a CD-R).
+    if (nRead == kBlockSize || nPos + nRead >= m_nVolumeSize) return TRUE;
+    return RereadBySectors(hashes, nPos, nBlock);
+}
+
+// The rest of the block up to the file system's end is read again sector by
+// sector, so that every readable byte is taken and a fault is found where it is.
+BOOL CDiscJob::RereadBySectors(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock) {
+    const uint64_t nEndOfRange = std::min<uint64_t>(nPos + kBlockSize, m_nVolumeSize);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(nPos + nBlock);
+    if (!SetFilePointerEx(m_hDevice, at, nullptr, FILE_BEGIN)) {
+        AppendErrorLine();
+        return FALSE;
     }
+    while (nPos + nBlock < nEndOfRange) {
+        DWORD nGot = 0;
+        if (!ReadFile(m_hDevice, m_pBuffer.Get() + nBlock, std::min(kSectorSize, kBlockSize - nBlock), &nGot,
+                      nullptr)) {
+            // A drive asked for a sector past its capacity answers "invalid
+            // parameter" or "sector not found": inside the file system that
+            // too is a disc shorter than its file system.
+            const DWORD nError = GetLastError();
+            if (nError == ERROR_INVALID_PARAMETER || nError == ERROR_SECTOR_NOT_FOUND) SetLastError(ERROR_HANDLE_EOF);
+            AppendErrorLine();
+            return FALSE;
+        }
+        if (nGot == 0) {
+            // The volume ends before its file system does: a truncated disc.
+            SetLastError(ERROR_HANDLE_EOF);
+            AppendErrorLine();
+            return FALSE;
+        }
+        if (!TakeBytes(hashes, m_pBuffer.Get() + nBlock, nGot)) return FALSE;
+        nBlock += nGot;
+    }
+    return TRUE;
+}
 
-    QueryPerformanceCounter(&nEnd);
-    QueryPerformanceFrequency(&nFrequency);
-    const double dSeconds =
-        static_cast<double>(nEnd.QuadPart - nStart.QuadPart) / static_cast<double>(nFrequency.QuadPart);
+// Bytes of the volume go to the three hashes and, in a Save run, to the image.
+BOOL CDiscJob::TakeBytes(CRunHashes& hashes, const BYTE* pBytes, DWORD nCount) {
+    hashes.Update(pBytes, nCount);
+    if (!m_hImage.IsValid() || WriteAll(m_hImage, pBytes, nCount)) return TRUE;
+    AppendErrorLine();
+    return FALSE;
+}
 
-    uint8_t abCrc[4], abMd5[16], abSha1[20];
-    crc.Final(abCrc, sizeof(abCrc), 0, 0);
-    md5.Final(abMd5, sizeof(abMd5), 0, 0);
-    sha1.Final(abSha1, sizeof(abSha1), 0, 0);
-    const uint32_t nCrc = static_cast<uint32_t>(abCrc[0]) | static_cast<uint32_t>(abCrc[1]) << 8 |
-                          static_cast<uint32_t>(abCrc[2]) << 16 | static_cast<uint32_t>(abCrc[3]) << 24;
-
+BOOL CDiscJob::FinishDigests(const CRunHashes& hashes, double dSeconds) {
+    uint32_t nCrc = 0;
+    uint8_t abMd5[16], abSha1[20];
+    hashes.Final(nCrc, abMd5, abSha1);
     // The checksums describe the image once it is complete on the disk; the
     // run succeeds only when the image has taken its place.
-    if (m_hImage != INVALID_HANDLE_VALUE && !SealImage()) return FALSE;
+    if (m_hImage.IsValid() && !SealImage()) return FALSE;
     AppendResultLines(dSeconds, nCrc, abMd5, abSha1);
-    return m_hImage == INVALID_HANDLE_VALUE || PlaceImage();
+    return !m_hImage.IsValid() || PlaceImage();
 }
 
 // Every byte on the disk first (a delayed write failure shows here), the file
@@ -287,16 +280,14 @@ BOOL CDiscJob::SealImage() {
 BOOL CDiscJob::PlaceImage() {
     if (!MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD nError = GetLastError();
-        CloseHandle(m_hImage);
-        m_hImage = INVALID_HANDLE_VALUE;
+        m_hImage.Reset();
         AppendKeptImageLine(m_strTempPath);
         m_strTempPath.Empty();
         SetLastError(nError);
         AppendErrorLine();
         return FALSE;
     }
-    const BOOL bClosed = CloseHandle(m_hImage);
-    m_hImage = INVALID_HANDLE_VALUE;
+    const BOOL bClosed = m_hImage.Reset();
     m_strTempPath.Empty();
     if (!bClosed) {
         AppendErrorLine();
@@ -310,8 +301,7 @@ BOOL CDiscJob::PlaceImage() {
 // same, it is deleted by name, and a failure to do so is reported.
 void CDiscJob::DiscardImage() {
     SetDeleteOnClose(TRUE);
-    CloseHandle(m_hImage);
-    m_hImage = INVALID_HANDLE_VALUE;
+    m_hImage.Reset();
     if (GetFileAttributesW(m_strTempPath) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(m_strTempPath)) AppendErrorLine();
     m_strTempPath.Empty();
 }

@@ -22,24 +22,14 @@ CString FormatLocal(Formatter pfn, LCID lcid, const SYSTEMTIME& st) {
 // The system's message text for an error code, without its trailing line end;
 // empty when the system has none.
 CString SystemMessage(DWORD nError) {
-    wchar_t* pszMessage = nullptr;
+    CLocalMemory<wchar_t> message;
     // Insertion points stay as they are: no arguments are passed, and expanding
     // them would read arguments that do not exist.
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   nError, 0, reinterpret_cast<wchar_t*>(&pszMessage), 0, nullptr);
-    CString strMessage(pszMessage);
+                   nError, 0, reinterpret_cast<wchar_t*>(message.Receive()), 0, nullptr);
+    CString strMessage(message.Get());
     strMessage.TrimRight(L"\r\n");
-    if (pszMessage) LocalFree(pszMessage);
     return strMessage;
-}
-
-// Writes all of n bytes; a write that stores fewer counts as failed (no room).
-BOOL WriteAll(HANDLE hFile, const void* pBytes, DWORD n) {
-    DWORD nWritten = 0;
-    if (!WriteFile(hFile, pBytes, n, &nWritten, nullptr)) return FALSE;
-    if (nWritten == n) return TRUE;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
 }
 
 }  // namespace
@@ -56,10 +46,8 @@ void CDiscJob::WriteReportHeader() {
     wchar_t szVolumeRoot[10];
     wsprintfW(szVolumeRoot, L"%s\\", m_szDevice);
     wchar_t szLabel[MAX_PATH] = {};
-    if (!GetVolumeInformationW(szVolumeRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0]) {
-        const wchar_t szRoot[4] = {m_szDevice[4], m_szDevice[5], L'\\', 0};
-        lstrcpyW(szLabel, szRoot);
-    }
+    if (!GetVolumeInformationW(szVolumeRoot, szLabel, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) || !szLabel[0])
+        lstrcpyW(szLabel, m_szRoot);
     m_strReport.Format(IDS_HEADER_LINES, strDate.GetString(), strTime.GetString(), szLabel);
 }
 
@@ -138,20 +126,14 @@ CString CDiscJob::ReportFilePath() const {
 BOOL CDiscJob::SaveReport() {
     const CString strPath = ReportFilePath();
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
-    HANDLE hFile =
-        CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        NoteUnsavedReport(strPath);
-        return FALSE;
-    }
+    CFileHandle hFile(
+        CreateFileW(strPath, GENERIC_WRITE, FILE_SHARE_READ, &sa, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr));
     const BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
-
     // Without the old end known, a failed write could not be taken out again
     // without cutting earlier reports: nothing is written then.
     LARGE_INTEGER nZero = {}, nOldEnd = {};
-    if (!SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END)) {
+    if (!hFile.IsValid() || !SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END)) {
         NoteUnsavedReport(strPath);
-        CloseHandle(hFile);
         return FALSE;
     }
     static const BYTE kBom[2] = {0xFF, 0xFE};
@@ -160,15 +142,12 @@ BOOL CDiscJob::SaveReport() {
         (bExisted || WriteAll(hFile, kBom, sizeof(kBom))) &&
         WriteAll(hFile, m_strReport.GetString(), static_cast<DWORD>(m_strReport.GetLength() * sizeof(wchar_t))) &&
         WriteAll(hFile, kLineEnd, 2 * sizeof(wchar_t));
-    if (!bWritten) {
-        const DWORD nError = GetLastError();
-        if (SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN)) SetEndOfFile(hFile);
-        CloseHandle(hFile);
-        if (!bExisted) DeleteFileW(strPath);
-        SetLastError(nError);
-        NoteUnsavedReport(strPath);
-        return FALSE;
-    }
-    CloseHandle(hFile);
-    return TRUE;
+    if (bWritten) return TRUE;
+    const DWORD nError = GetLastError();
+    if (SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN)) SetEndOfFile(hFile);
+    hFile.Reset();
+    if (!bExisted) DeleteFileW(strPath);
+    SetLastError(nError);
+    NoteUnsavedReport(strPath);
+    return FALSE;
 }

@@ -1,18 +1,18 @@
 #include "ReadingSpan.h"
 
-#include "RunInProgress.h"
+#include "RunDialog.h"
 
 void CReadingSpan::Begin(HWND hDlg) {
     if (m_bActive) return;
     m_bActive = true;
     m_hDlg = hDlg;
     SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
-    SetRunReading(m_hDlg, TRUE);
+    CRunDialog(m_hDlg).SetReading(TRUE);
 }
 
 void CReadingSpan::End() {
     if (!m_bActive) return;
     m_bActive = false;
-    SetRunReading(m_hDlg, FALSE);
+    CRunDialog(m_hDlg).SetReading(FALSE);
     SetThreadExecutionState(ES_CONTINUOUS);
 }

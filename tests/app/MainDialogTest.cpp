@@ -14,7 +14,7 @@
 
 #include "DialogThread.h"
 #include "OrvaneApp.h"
-#include "SelectedRootMessage.h"
+#include "RunDialog.h"
 #include "ShellEvents.h"
 #include "TestableDlg.h"
 #include "WindowWaits.h"
@@ -313,8 +313,8 @@ TEST_F(MainDialog, GivesARunTheSelectedDrivesRootOnItsOwnThread) {
     auto copy = [&](int cch, std::wstring& root) {
         wchar_t buf[16];
         ::lstrcpyW(buf, L"junk");
-        const LRESULT r =
-            ::SendMessageW(m_hDlg, g_uCopySelectedRootMsg, static_cast<WPARAM>(cch), reinterpret_cast<LPARAM>(buf));
+        const LRESULT r = ::SendMessageW(m_hDlg, CRunDialog::s_uCopySelectedRootMsg, static_cast<WPARAM>(cch),
+                                         reinterpret_cast<LPARAM>(buf));
         root = buf;
         return r;
     };

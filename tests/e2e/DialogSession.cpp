@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "RunInProgress.h"
+#include "RunDialog.h"
 #include "ShellEvents.h"
 
 DialogSession::DialogSession() {
@@ -32,7 +32,7 @@ bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle)) drive::Press(hResult, IDOK);
-    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !IsRunInProgress(m_hDlg); }, 60000);
+    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); }, 60000);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitFor([&] { return m_thread->Finished(); }, 30000);
 }

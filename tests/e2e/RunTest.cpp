@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DialogSession.h"
-#include "RunInProgress.h"
+#include "RunDialog.h"
 #include "TestFiles.h"
 
 namespace {
@@ -40,7 +40,8 @@ protected:
     // Idle: the four buttons enabled again and, just after them, the run mark cleared.
     void CloseResultAndWaitIdle(HWND hResult) {
         drive::Press(hResult, IDOK);
-        ASSERT_TRUE(WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !IsRunInProgress(s.Dlg()); }, kWait));
+        ASSERT_TRUE(
+            WaitFor([&] { return AllRunButtons(s.Dlg(), true) && !CRunDialog::IsRunInProgress(s.Dlg()); }, kWait));
     }
     DialogSession s;
 };
@@ -270,7 +271,7 @@ std::vector<bool> g_markedAtEnable;
 WNDPROC g_pfnRefreshProc = nullptr;
 
 LRESULT CALLBACK WatchedRefreshProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_ENABLE && wParam) g_markedAtEnable.push_back(IsRunInProgress(GetParent(hwnd)) != FALSE);
+    if (uMsg == WM_ENABLE && wParam) g_markedAtEnable.push_back(CRunDialog::IsRunInProgress(GetParent(hwnd)) != FALSE);
     return CallWindowProcW(g_pfnRefreshProc, hwnd, uMsg, wParam, lParam);
 }
 

@@ -14,7 +14,7 @@ TEST(ImageList, AddsCopiesOfIconsAndRefusesANullIcon) {
     EXPECT_EQ(images.Add(hIcon), 0);
     EXPECT_EQ(images.Add(hIcon), 1);
     EXPECT_EQ(images.Add(nullptr), -1);
-    EXPECT_EQ(images.GetImageCount(), 2);
+    EXPECT_EQ(::ImageList_GetImageCount(images), 2);
     EXPECT_TRUE(images.DeleteImageList());
     EXPECT_EQ(images.GetSafeHandle(), nullptr);
     EXPECT_FALSE(images.DeleteImageList());

@@ -15,14 +15,13 @@ struct Shown {
 // Starts the display for a volume of SIZE bytes and takes STEPS steps.
 Shown Display(uint64_t size, int steps, const wchar_t* image, int* blocks = nullptr) {
     CTestDialog dlg;
-    CDiscJob job;
-    job.m_hDlg = dlg.Hwnd();
-    job.m_hProgress = GetDlgItem(dlg.Hwnd(), 1001);
-    job.m_nVolumeSize = size;
-    if (image) job.m_strImagePath = image;
+    CDiscJob record;
+    CDiscJobTestAccess job(record);
+    job.Setup(dlg.Hwnd(), image, L'D');
+    job.SetVolumeSize(size);
     job.StartProgress(image != nullptr);
     for (int i = 0; i < steps; ++i) job.StepProgress();
-    if (blocks) *blocks = job.m_nBlocks;
+    if (blocks) *blocks = job.Blocks();
     return {dlg.Status(), dlg.Title(), dlg.BarPos(), dlg.BarMax()};
 }
 

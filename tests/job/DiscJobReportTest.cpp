@@ -41,7 +41,7 @@ TEST(ReportLines, SizeHasGraveAccentDigitGroups) {
                  {18446744073709551615ull, L"18`446`744`073`709`551`615"}};
     for (const auto& c : cases) {
         CDiscJob job;
-        job.AppendSizeLine(c.value);
+        CDiscJobTestAccess(job).AppendSizeLine(c.value);
         EXPECT_EQ(std::wstring(job.GetReport()), std::wstring(L"Размер:\t") + c.text + L" байт\r\n");
     }
 }
@@ -51,7 +51,7 @@ TEST(ReportLines, TimeAndChecksums) {
     for (int i = 0; i < 16; ++i) md5[i] = static_cast<uint8_t>(0x0F * i);
     for (int i = 0; i < 20; ++i) sha1[i] = static_cast<uint8_t>(0xF0 - i);
     CDiscJob job;
-    job.AppendResultLines(247.934, 0xABCD, md5, sha1);
+    CDiscJobTestAccess(job).AppendResultLines(247.934, 0xABCD, md5, sha1);
     EXPECT_EQ(std::wstring(job.GetReport()),
               L"Время:\t4 мин. 7.93 сек.\r\n"
               L"CRC-32:\t0000ABCD\r\n"
@@ -59,10 +59,10 @@ TEST(ReportLines, TimeAndChecksums) {
               L"SHA-1:\tF0EFEEEDECEBEAE9E8E7E6E5E4E3E2E1E0DFDEDD\r\n");
 
     CDiscJob longRun;
-    longRun.AppendResultLines(75 * 60 + 3.0, 0xFFFFFFFFu, md5, sha1);
+    CDiscJobTestAccess(longRun).AppendResultLines(75 * 60 + 3.0, 0xFFFFFFFFu, md5, sha1);
     EXPECT_EQ(SplitLines(std::wstring(longRun.GetReport()))[0], L"Время:\t75 мин. 3.00 сек.");
     CDiscJob shortRun;
-    shortRun.AppendResultLines(0.004, 0, md5, sha1);
+    CDiscJobTestAccess(shortRun).AppendResultLines(0.004, 0, md5, sha1);
     const auto lines = SplitLines(std::wstring(shortRun.GetReport()));
     EXPECT_EQ(lines[0], L"Время:\t0 мин. 0.00 сек.");
     EXPECT_EQ(lines[1], L"CRC-32:\t00000000");
@@ -78,7 +78,7 @@ TEST(ReportLines, TimeAndChecksums) {
                  {59.994, L"Время:\t0 мин. 59.99 сек."}};
     for (const auto& t : times) {
         CDiscJob timed;
-        timed.AppendResultLines(t.seconds, 0, md5, sha1);
+        CDiscJobTestAccess(timed).AppendResultLines(t.seconds, 0, md5, sha1);
         EXPECT_EQ(SplitLines(std::wstring(timed.GetReport()))[0], t.line);
     }
 }
@@ -86,7 +86,7 @@ TEST(ReportLines, TimeAndChecksums) {
 TEST(ReportLines, ErrorLineHasCodeAndTrimmedSystemText) {
     CDiscJob job;
     SetLastError(ERROR_NOT_READY);
-    job.AppendErrorLine();
+    CDiscJobTestAccess(job).AppendErrorLine();
     const std::wstring report(job.GetReport());
     ASSERT_EQ(report.rfind(L"Ошибка:\t21, ", 0), 0u) << report;
     ASSERT_GE(report.size(), 14u);
@@ -98,7 +98,7 @@ TEST(ReportLines, ErrorLineHasCodeAndTrimmedSystemText) {
 
     CDiscJob negative;
     SetLastError(0xE0000001u);  // no system text: an empty one, code signed
-    negative.AppendErrorLine();
+    CDiscJobTestAccess(negative).AppendErrorLine();
     EXPECT_EQ(std::wstring(negative.GetReport()), L"Ошибка:\t-536870911, \r\n");
 }
 
@@ -123,27 +123,27 @@ TEST(ReportLines, ErrorTextWithInsertionPointsStaysUnexpanded) {
     while (!raw.empty() && (raw.back() == L'\r' || raw.back() == L'\n')) raw.pop_back();
     CDiscJob job;
     SetLastError(code);
-    job.AppendErrorLine();
+    CDiscJobTestAccess(job).AppendErrorLine();
     EXPECT_EQ(std::wstring(job.GetReport()), L"Ошибка:\t" + std::to_wstring(code) + L", " + raw + L"\r\n");
 }
 
 TEST(ReportLines, DigestToHexIsUpperCaseWithoutSeparators) {
     const uint8_t bytes[] = {0x00, 0x01, 0x9A, 0xFF, 0x5C};
-    EXPECT_EQ(std::wstring(CDiscJob::DigestToHex(bytes, 5)), L"00019AFF5C");
-    EXPECT_EQ(std::wstring(CDiscJob::DigestToHex(bytes, 0)), L"");
+    EXPECT_EQ(std::wstring(CDiscJobTestAccess::DigestToHex(bytes, 5)), L"00019AFF5C");
+    EXPECT_EQ(std::wstring(CDiscJobTestAccess::DigestToHex(bytes, 0)), L"");
 }
 
 TEST(ReportFile, PathBesideImageOrProgram) {
     CDiscJob save;
-    save.m_strImagePath = L"C:\\Images\\PHOTOS_2010.iso";
-    EXPECT_EQ(std::wstring(save.ReportFilePath()), L"C:\\Images\\PHOTOS_2010.iso.log");
+    CDiscJobTestAccess(save).ImagePath() = L"C:\\Images\\PHOTOS_2010.iso";
+    EXPECT_EQ(std::wstring(CDiscJobTestAccess(save).ReportFilePath()), L"C:\\Images\\PHOTOS_2010.iso.log");
 
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring dir(exe);
     dir.erase(dir.rfind(L'\\') + 1);
     CDiscJob hashes;
-    EXPECT_EQ(std::wstring(hashes.ReportFilePath()), dir + L"orvane.log");
+    EXPECT_EQ(std::wstring(CDiscJobTestAccess(hashes).ReportFilePath()), dir + L"orvane.log");
 }
 
 TEST(ReportFile, AppendsUtf16WithOneByteOrderMark) {
@@ -152,13 +152,13 @@ TEST(ReportFile, AppendsUtf16WithOneByteOrderMark) {
     DeleteFileW((image + L".log").c_str());
 
     CDiscJob first;
-    first.m_strImagePath = image.c_str();
-    first.m_strReport = L"Первый\tотчёт\r\n";
-    EXPECT_TRUE(first.SaveReport());
+    CDiscJobTestAccess(first).ImagePath() = image.c_str();
+    CDiscJobTestAccess(first).Report() = L"Первый\tотчёт\r\n";
+    EXPECT_TRUE(CDiscJobTestAccess(first).SaveReport());
     CDiscJob second;
-    second.m_strImagePath = image.c_str();
-    second.m_strReport = L"Второй\r\n";
-    EXPECT_TRUE(second.SaveReport());
+    CDiscJobTestAccess(second).ImagePath() = image.c_str();
+    CDiscJobTestAccess(second).Report() = L"Второй\r\n";
+    EXPECT_TRUE(CDiscJobTestAccess(second).SaveReport());
 
     const std::vector<uint8_t> bytes = ReadBytes(image + L".log");
     ASSERT_GE(bytes.size(), 2u);
@@ -178,9 +178,9 @@ TEST(ReportFile, ExistingEmptyFileGetsNoByteOrderMark) {
     CloseHandle(h);
 
     CDiscJob job;
-    job.m_strImagePath = image.c_str();
-    job.m_strReport = L"A\r\n";
-    EXPECT_TRUE(job.SaveReport());
+    CDiscJobTestAccess(job).ImagePath() = image.c_str();
+    CDiscJobTestAccess(job).Report() = L"A\r\n";
+    EXPECT_TRUE(CDiscJobTestAccess(job).SaveReport());
     EXPECT_EQ(ReadUtf16(image + L".log"), L"A\r\n\r\n");
 }
 
@@ -191,16 +191,16 @@ TEST(ReportFile, UnopenableFileIsNotWritten) {
     HANDLE h = CreateFileW((image + L".log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CDiscJob job;
-    job.m_strImagePath = image.c_str();
-    job.m_strReport = L"A\r\n";
-    EXPECT_FALSE(job.SaveReport());
+    CDiscJobTestAccess(job).ImagePath() = image.c_str();
+    CDiscJobTestAccess(job).Report() = L"A\r\n";
+    EXPECT_FALSE(CDiscJobTestAccess(job).SaveReport());
     CloseHandle(h);
     EXPECT_TRUE(ReadBytes(image + L".log").empty());
     EXPECT_EQ(std::wstring(job.GetReport()), L"A\r\n");
     // What is shown says so, with the file and the system's reason (32: in use).
     SetLastError(ERROR_SHARING_VIOLATION);
     CDiscJob expected;
-    expected.AppendErrorLine();
+    CDiscJobTestAccess(expected).AppendErrorLine();
     const std::wstring reason = std::wstring(expected.GetReport()).substr(std::wstring(L"Ошибка:\t").size());
     EXPECT_EQ(std::wstring(job.GetShownText()), L"A\r\nОтчёт не сохранён:\t\"" + image + L".log\", " + reason);
 }
@@ -214,9 +214,9 @@ TEST(ReportFile, ShortWriteIsNotSaved) {
     ASSERT_NO_FATAL_FAILURE(WriteBytes(filler, std::vector<uint8_t>(2 * 1048576)));
     ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0}));
     CDiscJob job;
-    job.m_strImagePath = image.c_str();
-    job.m_strReport = std::wstring(64 * 1024, L'B').c_str();
-    EXPECT_FALSE(job.SaveReport());
+    CDiscJobTestAccess(job).ImagePath() = image.c_str();
+    CDiscJobTestAccess(job).Report() = std::wstring(64 * 1024, L'B').c_str();
+    EXPECT_FALSE(CDiscJobTestAccess(job).SaveReport());
     EXPECT_TRUE(ReadBytes(image + L".log") == (std::vector<uint8_t>{0xFF, 0xFE, 'A', 0}));
     EXPECT_EQ(std::wstring(job.GetShownText()).find(L"Отчёт не сохранён:\t\"" + image + L".log\", 112, "), 64u * 1024);
     DeleteFileW(filler.c_str());
@@ -225,10 +225,11 @@ TEST(ReportFile, ShortWriteIsNotSaved) {
 
 TEST(JobRecord, StartsEmpty) {
     CDiscJob job;
-    EXPECT_EQ(job.m_hDevice, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(job.m_pBuffer, nullptr);
-    EXPECT_TRUE(job.m_strImagePath.IsEmpty());
-    EXPECT_TRUE(job.m_strCaption.IsEmpty());
-    EXPECT_TRUE(job.m_strReport.IsEmpty());
+    CDiscJobTestAccess record(job);
+    EXPECT_EQ(record.Device(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(record.Image(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(record.Buffer(), nullptr);
+    EXPECT_TRUE(record.ImagePath().IsEmpty());
+    EXPECT_TRUE(record.Caption().IsEmpty());
+    EXPECT_TRUE(record.Report().IsEmpty());
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "JobTestSupport.h"
-#include "RunInProgress.h"
+#include "RunDialog.h"
 
 using namespace jobtest;
 
@@ -56,11 +56,12 @@ protected:
         {
             CDiscJob job;
             r.ok = job.Run(dlg.Hwnd(), image, letter);
-            EXPECT_EQ(job.m_hDevice, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_hLock, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_hImage, INVALID_HANDLE_VALUE);
-            EXPECT_EQ(job.m_pBuffer, nullptr);
-            EXPECT_FALSE(IsRunReading(dlg.Hwnd()));
+            const CDiscJobTestAccess record(job);
+            EXPECT_EQ(record.Device(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Lock(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Image(), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(record.Buffer(), nullptr);
+            EXPECT_FALSE(CRunDialog::IsRunReading(dlg.Hwnd()));
             r.report = job.GetReport().GetString();
         }
         GetLocalTime(&r.ended);
@@ -129,7 +130,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
 
     // While it reads, the run keeps the session from ending.
     std::vector<bool> reading;
-    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(IsRunReading(h) != FALSE); });
+    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(CRunDialog::IsRunReading(h) != FALSE); });
     EXPECT_TRUE(save.ok) << save.report;
     EXPECT_EQ(std::count(reading.begin(), reading.end(), true), static_cast<long>(reading.size()));
     EXPECT_GT(reading.size(), 1u);
@@ -445,20 +446,18 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     CTestDialog dlg;
     const long before = HandleCount();
     {
-        CDiscJob job;
-        job.m_hDlg = dlg.Hwnd();
-        job.m_hProgress = GetDlgItem(dlg.Hwnd(), 1001);
-        wsprintfW(job.m_szDevice, L"\\\\.\\%c:", L'D');
-        job.m_strImagePath = image.c_str();
-        ASSERT_TRUE(job.Prepare(TRUE)) << job.GetReport().GetString();
-        ASSERT_NE(job.m_hDevice, INVALID_HANDLE_VALUE);
-        ASSERT_NE(job.m_hImage, INVALID_HANDLE_VALUE);
-        ASSERT_NE(job.m_pBuffer, nullptr);
+        CDiscJob record;
+        CDiscJobTestAccess job(record);
+        job.Setup(dlg.Hwnd(), image.c_str(), L'D');
+        ASSERT_TRUE(job.Prepare(TRUE)) << record.GetReport().GetString();
+        ASSERT_NE(job.Device(), INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.Image(), INVALID_HANDLE_VALUE);
+        ASSERT_NE(job.Buffer(), nullptr);
         // The image has the volume's length before the first read, under a
         // name of its own: the chosen path is not there yet.
         LARGE_INTEGER size = {};
-        EXPECT_TRUE(GetFileSizeEx(job.m_hImage, &size));
-        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.m_nVolumeSize);
+        EXPECT_TRUE(GetFileSizeEx(job.Image(), &size));
+        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.VolumeSize());
         EXPECT_EQ(FolderFiles(ScratchDir(L"cut")), std::vector<std::wstring>{L"d.iso.partial"});
     }
     if (before >= 0) {
@@ -476,7 +475,7 @@ TEST_F(DiscRun, RawVolumePathAndDrivePath) {
     CDiscJob job;
     CTestDialog dlg;
     job.Run(dlg.Hwnd(), nullptr, L'L');
-    EXPECT_STREQ(job.m_szDevice, L"\\\\.\\L:");
-    EXPECT_STREQ(job.m_szDevice + 4, L"L:");
-    DeleteFileW(std::wstring(job.ReportFilePath()).c_str());
+    EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath(), L"\\\\.\\L:");
+    EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath() + 4, L"L:");
+    DeleteFileW(std::wstring(CDiscJobTestAccess(job).ReportFilePath()).c_str());
 }

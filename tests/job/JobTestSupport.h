@@ -11,6 +11,43 @@
 
 #include "DiscJob.h"
 
+// The tests' one way to a job record's steps and fields, which the record
+// keeps to itself.
+class CDiscJobTestAccess {
+public:
+    explicit CDiscJobTestAccess(CDiscJob& job) : m_job(job) {}
+
+    HANDLE Device() const { return m_job.m_hDevice; }
+    HANDLE Lock() const { return m_job.m_hLock; }
+    HANDLE Image() const { return m_job.m_hImage; }
+    const BYTE* Buffer() const { return m_job.m_pBuffer; }
+    const wchar_t* DevicePath() const { return m_job.m_szDevice; }
+    uint64_t VolumeSize() const { return m_job.m_nVolumeSize; }
+    int Blocks() const { return m_job.m_nBlocks; }
+    const CString& Caption() const { return m_job.m_strCaption; }
+    CString& ImagePath() { return m_job.m_strImagePath; }
+    CString& Report() { return m_job.m_strReport; }
+    void SetVolumeSize(uint64_t nSize) { m_job.m_nVolumeSize = nSize; }
+
+    BOOL Setup(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
+        return m_job.Setup(hDlg, pszImagePath, chDrive);
+    }
+    BOOL Prepare(BOOL bSave) { return m_job.Prepare(bSave); }
+    void StartProgress(BOOL bSave) { m_job.StartProgress(bSave); }
+    void StepProgress() { m_job.StepProgress(); }
+    void AppendSizeLine(uint64_t nSize) { m_job.AppendSizeLine(nSize); }
+    void AppendErrorLine() { m_job.AppendErrorLine(); }
+    void AppendResultLines(double dSeconds, uint32_t nCrc, const uint8_t* pMd5, const uint8_t* pSha1) {
+        m_job.AppendResultLines(dSeconds, nCrc, pMd5, pSha1);
+    }
+    static CString DigestToHex(const uint8_t* pBytes, size_t nCount) { return CDiscJob::DigestToHex(pBytes, nCount); }
+    CString ReportFilePath() const { return m_job.ReportFilePath(); }
+    BOOL SaveReport() { return m_job.SaveReport(); }
+
+private:
+    CDiscJob& m_job;
+};
+
 namespace jobtest {
 
 // A top-level window holding a progress bar (1001) and a status line (1002),
