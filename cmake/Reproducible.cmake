@@ -17,8 +17,8 @@ endif()
 
 # GNU ld stamps a PE image with the wall-clock time of the link unless
 # SOURCE_DATE_EPOCH is set in its environment, and computes the header's
-# checksum afterwards, so that the checksum stays valid for the time it stamps.
-# Given on the link's command line, the time also relinks what a new one changes.
+# checksum after the stamp, so the checksum stays valid. The time stands on
+# every link's command line: configured with another one, the build relinks.
 if(WIN32)
   set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${ORVANE_BUILD_EPOCH})
   set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_C_LINKER_LAUNCHER})
@@ -26,7 +26,7 @@ endif()
 
 # Source paths that the compiler writes (__FILE__, debug information) are
 # relative to the source folder, so the executable holds no path of the build
-# machine; the build folder, last because it may lie inside the sources, is
-# named "build".
+# machine. The build folder is named "build"; GCC tries the last map first, and
+# the build folder may lie inside the sources.
 add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
                     $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
