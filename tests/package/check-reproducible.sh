@@ -20,6 +20,7 @@ if ! { cmake -S "$src" -B "$second" "$@" && cmake --build "$second" --target orv
   exit 1
 fi
 again=$second/${exe#"$first"/}
+[ -f "$again" ] || { echo "the second build made no $again" >&2; exit 1; }
 
 if ! cmp -s "$exe" "$again"; then
   # cmp -l numbers bytes from 1; a file offset counts from 0. Where one file is
