@@ -128,12 +128,8 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     GetTimeZoneInformation(&tz);
     EXPECT_NE(tz.Bias, 0);
 
-    // While it reads, the run keeps the session from ending.
-    std::vector<bool> reading;
-    RunResult save = Run(L'D', image.c_str(), [&](HWND h) { reading.push_back(CRunDialog::IsRunReading(h) != FALSE); });
+    RunResult save = Run(L'D', image.c_str());
     EXPECT_TRUE(save.ok) << save.report;
-    EXPECT_EQ(std::count(reading.begin(), reading.end(), true), static_cast<long>(reading.size()));
-    EXPECT_GT(reading.size(), 1u);
     ExpectHeader(save, L"ORVANE_DISC");
     ExpectSuccessLines(save.lines, e, GroupDigits(e.size), image);
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D'))) << "the image is not the disc";
