@@ -9,24 +9,18 @@
 
 class CComboBoxEx {
 public:
-    CComboBoxEx() = default;
-    explicit CComboBoxEx(HWND hWnd) : m_hWnd(hWnd) {}
-
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // The index of the new item, or -1.
-    int InsertItem(const COMBOBOXEXITEMW* pItem) { return static_cast<int>(Send(CBEM_INSERTITEMW, pItem)); }
     int InsertItem(UINT nMask, int nIndex, LPCWSTR pszText, int nImage, int nSelImage, LPARAM lParam) {
         const COMBOBOXEXITEMW item = MakeItem(nMask, nIndex, pszText, nImage, nSelImage, lParam);
-        return InsertItem(&item);
+        return static_cast<int>(Send(CBEM_INSERTITEMW, &item));
     }
     // Index -1 is the closed list's field.
-    BOOL SetItem(const COMBOBOXEXITEMW* pItem) { return static_cast<BOOL>(Send(CBEM_SETITEMW, pItem)); }
     BOOL SetItem(UINT nMask, int nIndex, LPCWSTR pszText, int nImage, int nSelImage, LPARAM lParam) {
         const COMBOBOXEXITEMW item = MakeItem(nMask, nIndex, pszText, nImage, nSelImage, lParam);
-        return SetItem(&item);
+        return static_cast<BOOL>(Send(CBEM_SETITEMW, &item));
     }
     BOOL GetItem(COMBOBOXEXITEMW* pItem) const { return static_cast<BOOL>(Send(CBEM_GETITEMW, pItem)); }
     // The item's lParam, read with CBEM_GETITEMW; 0 when there is no such item.

@@ -44,16 +44,6 @@ TEST(UniqueResource, MemoryIsFreedAndBecomesNull) {
     MEMORY_BASIC_INFORMATION mbi = {};
     ASSERT_EQ(::VirtualQuery(pBlock, &mbi, sizeof(mbi)), sizeof(mbi));
     EXPECT_EQ(mbi.State, static_cast<DWORD>(MEM_FREE));
-
-    CLocalMemory<wchar_t> text(static_cast<wchar_t*>(::LocalAlloc(LPTR, 16)));
-    ASSERT_TRUE(text.IsValid());
-    EXPECT_TRUE(text.Reset());  // LocalFree answered null: freed
-    EXPECT_EQ(text.Get(), nullptr);
-
-    CItemIdList pidl(static_cast<PIDLIST_ABSOLUTE>(::CoTaskMemAlloc(2)));
-    ASSERT_TRUE(pidl.IsValid());
-    pidl.Reset();
-    EXPECT_EQ(pidl.Get(), nullptr);
 }
 
 // Counts its releases; never freed, as it lives on the test's stack.
