@@ -103,6 +103,7 @@ private:
     static CString DigestToHex(const uint8_t* pBytes, size_t nCount);
     CString ReportFilePath() const;
     BOOL SaveReport();
+    BOOL DropReportFile(CFileHandle& hFile, BOOL bExisted, const CString& strPath);
     // Sets the line shown after the report for a report file that was not
     // written, with the thread's last-error code.
     void NoteUnsavedReport(const CString& strPath);

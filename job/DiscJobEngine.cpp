@@ -161,13 +161,14 @@ BOOL CDiscJob::CreateImage() {
 
     // Give the image its full length before the first read: a target without
     // room fails here or at the first write that no longer fits.
-    LONG nHigh = static_cast<LONG>(m_nVolumeSize >> 32);
-    SetFilePointer(m_hImage, static_cast<LONG>(m_nVolumeSize & 0xFFFFFFFFu), &nHigh, FILE_BEGIN);
-    if (!SetEndOfFile(m_hImage)) {
+    // The writes start at the image's first byte only when both moves succeed.
+    LARGE_INTEGER nEnd = {}, nStart = {};
+    nEnd.QuadPart = static_cast<LONGLONG>(m_nVolumeSize);
+    if (!SetFilePointerEx(m_hImage, nEnd, nullptr, FILE_BEGIN) || !SetEndOfFile(m_hImage) ||
+        !SetFilePointerEx(m_hImage, nStart, nullptr, FILE_BEGIN)) {
         AppendErrorLine();
         return FALSE;
     }
-    SetFilePointer(m_hImage, 0, nullptr, FILE_BEGIN);
     return TRUE;
 }
 
@@ -195,6 +196,12 @@ BOOL CDiscJob::CopyAndHash() {
 BOOL CDiscJob::ReadBlock(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock) {
     DWORD nRead = 0;
     const BOOL bRead = ReadFile(m_hDevice, m_pBuffer.Get(), kBlockSize, &nRead, nullptr);
+    if (!bRead && GetLastError() == ERROR_MEDIA_CHANGED) {
+        // Another disc may be in the drive now: reading on would join two
+        // discs in one image.
+        AppendErrorLine();
+        return FALSE;
+    }
     if (!bRead)
         nRead = 0;  // nothing of a failed read is taken
     else if (!TakeBytes(hashes, m_pBuffer.Get(), nRead))

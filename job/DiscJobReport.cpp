@@ -132,10 +132,11 @@ BOOL CDiscJob::SaveReport() {
     // Without the old end known, a failed write could not be taken out again
     // without cutting earlier reports: nothing is written then.
     LARGE_INTEGER nZero = {}, nOldEnd = {};
-    if (!hFile.IsValid() || !SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END)) {
+    if (!hFile.IsValid()) {
         NoteUnsavedReport(strPath);
         return FALSE;
     }
+    if (!SetFilePointerEx(hFile, nZero, &nOldEnd, FILE_END)) return DropReportFile(hFile, bExisted, strPath);
     static const BYTE kBom[2] = {0xFF, 0xFE};
     static const wchar_t kLineEnd[] = L"\r\n";
     const BOOL bWritten =
@@ -145,6 +146,15 @@ BOOL CDiscJob::SaveReport() {
     if (bWritten) return TRUE;
     const DWORD nError = GetLastError();
     if (SetFilePointerEx(hFile, nOldEnd, nullptr, FILE_BEGIN)) SetEndOfFile(hFile);
+    SetLastError(nError);
+    return DropReportFile(hFile, bExisted, strPath);
+}
+
+// A report file that this run created and could not write goes again, so that
+// no empty or partial report file is left where the user looks for reports.
+// Says so in the unsaved line, with the failure's code.
+BOOL CDiscJob::DropReportFile(CFileHandle& hFile, BOOL bExisted, const CString& strPath) {
+    const DWORD nError = GetLastError();
     hFile.Reset();
     if (!bExisted) DeleteFileW(strPath);
     SetLastError(nError);
