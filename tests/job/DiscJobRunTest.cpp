@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "FailingCalls.h"
 #include "JobTestSupport.h"
 #include "RunDialog.h"
 
@@ -13,7 +15,7 @@ namespace {
 
 struct RunResult {
     BOOL ok = FALSE;
-    std::wstring report;
+    std::wstring report, shown;
     std::vector<std::wstring> lines;
     std::wstring status, title;
     int pos = 0, max = 0;
@@ -63,6 +65,7 @@ protected:
             EXPECT_EQ(record.Buffer(), nullptr);
             EXPECT_FALSE(CRunDialog::IsRunReading(dlg.Hwnd()));
             r.report = job.GetReport().GetString();
+            r.shown = job.GetShownText().GetString();
         }
         GetLocalTime(&r.ended);
         if (before >= 0) {
@@ -474,4 +477,101 @@ TEST_F(DiscRun, RawVolumePathAndDrivePath) {
     EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath(), L"\\\\.\\L:");
     EXPECT_STREQ(CDiscJobTestAccess(job).DevicePath() + 4, L"L:");
     DeleteFileW(std::wstring(CDiscJobTestAccess(job).ReportFilePath()).c_str());
+}
+
+// Every call of a Save run over an old image and of a Hashes run to the system
+// fails in turn, once, with each error that Windows documents for it. Each run
+// ends in the truth: it succeeded with a complete, true report where the
+// design tolerates the failure, or its report ends with the failure's one
+// error line; the chosen path holds the old image unless the run succeeded;
+// nothing the report does not name is left beside it; what the run took is
+// given back; and the report is in its file or the unsaved line says so.
+TEST_F(DiscRun, EveryFailingCallEndsTheRunTruly) {
+    using namespace failing;
+    const struct {
+        Call call;
+        std::vector<DWORD> errors;
+    } kErrors[] = {{kCreateFileW, {5, 32, 21, 3, 112, 206}},
+                   {kReadFile, {21, 23, 27, 87, 1110, 1117, 1167, kShort}},
+                   {kWriteFile, {112, 5, 33, 1117, kShort}},
+                   {kSetFilePointerEx, {87, 112, 5}},
+                   {kSetEndOfFile, {87, 112, 5}},
+                   {kFlushFileBuffers, {1117, 112}},
+                   {kSetFileInformationByHandle, {5, 87}},
+                   {kMoveFileExW, {5, 32, 17, 1117}},
+                   {kGetDiskFreeSpaceExW, {21, 1005, 3}},
+                   {kGetVolumeInformationW, {21, 1005, 3}},
+                   {kGetVolumePathNameW, {21, 1005, 3}},
+                   {kDeviceIoControl, {1, 50, 87, 21}},
+                   {kVirtualAlloc, {8}},
+                   {kDeleteFileW, {5, 32}}};
+    const std::wstring dir = ScratchDir(L"sweep"), image = dir + L"\\e.iso";
+    const std::vector<uint8_t> old = {'o', 'l', 'd'}, disc = ReadBytes(IsoPath(L'E'));
+    const Expectation e = Expect(L'E');
+    int tried = 0, succeeded = 0;
+    for (const bool bSave : {true, false}) {
+        const std::wstring log = bSave ? image + L".log" : ProgramLog();
+        int counts[kCallCount] = {}, lockOpen = 0;
+        auto runWith = [&](const Fault& fault) {
+            for (const std::wstring& name : FolderFiles(dir)) DeleteFileW((dir + L"\\" + name).c_str());
+            WriteBytes(image, old);
+            DeleteFileW(log.c_str());
+            const CArmed armed(fault);
+            RunResult r = Run(L'E', bSave ? image.c_str() : nullptr);
+            EXPECT_EQ(armed.OpenHandles(), 0) << "a handle stayed open";
+            EXPECT_EQ(armed.LiveAllocations(), 0) << "memory stayed allocated";
+            EXPECT_TRUE(armed.ExecutionState() == 0 || armed.ExecutionState() == ES_CONTINUOUS);
+            EXPECT_TRUE(fault.nth == 0 || armed.FaultHit()) << "no such call";
+            for (int c = 0; c < kCallCount && fault.nth == 0; ++c) counts[c] = armed.Count(static_cast<Call>(c));
+            for (int n = 1; n <= counts[kCreateFileW] && fault.nth == 0; ++n)
+                if (armed.CreateAccess(n) == FILE_READ_ATTRIBUTES) lockOpen = n;
+            return r;
+        };
+        const RunResult clean = runWith(Fault());
+        ASSERT_TRUE(clean.ok) << clean.report;
+        for (const auto& row : kErrors) {
+            // The copy loop's calls: the first, the second and the last three.
+            const int n = counts[row.call];
+            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1) {
+                for (DWORD error : row.errors) {
+                    const Fault fault{row.call, nth, error};
+                    SCOPED_TRACE((bSave ? "Save, " : "Hashes, ") + Describe(fault));
+                    const RunResult r = runWith(fault);
+                    ++tried;
+                    // Tolerated: the lock (its handle and its request), the
+                    // label, a block read again by sectors unless the disc
+                    // may have changed, a move tried again.
+                    const bool tolerated = row.call == kDeviceIoControl || row.call == kGetVolumeInformationW ||
+                                           (row.call == kCreateFileW && nth == lockOpen) ||
+                                           (row.call == kReadFile && error != ERROR_MEDIA_CHANGED) ||
+                                           (row.call == kMoveFileExW && (error == 5 || error == 32));
+                    const bool saved = ReadUtf16(log) == L"\xFEFF" + r.report + L"\r\n";
+                    const std::wstring code = std::to_wstring(error == kShort ? ERROR_DISK_FULL : error);
+                    EXPECT_TRUE(saved || r.shown.find(L"\", " + code + L", ", r.report.size()) != std::wstring::npos)
+                        << "the report is neither saved nor said to be unsaved";
+                    EXPECT_EQ(FileExists(log), saved) << "a report file without the report";
+                    std::vector<std::wstring> files = {L"e.iso"};
+                    if (bSave && saved) files.push_back(L"e.iso.log");
+                    if (r.ok) {
+                        ++succeeded;
+                        EXPECT_TRUE(tolerated || !saved) << "a failure passed unseen";
+                        ASSERT_NO_FATAL_FAILURE(
+                            ExpectSuccessLines(r.lines, e, GroupDigits(e.size), bSave ? image : L""));
+                    } else {
+                        ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, r.lines.size()));
+                        EXPECT_EQ(r.lines.back().rfind(L"Ошибка:\t" + code + L", ", 0), 0u) << r.lines.back();
+                        const std::wstring keptLine = L"Образ сохранён как:\t\"" + dir + L"\\";
+                        const size_t kept = r.report.find(keptLine);
+                        if (kept != std::wstring::npos) {
+                            const size_t name = kept + keptLine.size();
+                            files.push_back(r.report.substr(name, r.report.find(L'"', name) - name));
+                        }
+                    }
+                    EXPECT_TRUE(ReadBytes(image) == (bSave && r.ok ? disc : old)) << "the chosen path lost its image";
+                    ExpectFolderHolds(dir, files);
+                }
+            }
+        }
+    }
+    std::printf("%d failures tried, %d of them tolerated\n", tried, succeeded);
 }

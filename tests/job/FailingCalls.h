@@ -1,0 +1,69 @@
+// Failures of the system's calls on demand, for the job tests. Wine answers
+// only a few of the errors that Windows documents; these wrappers give the
+// others. They take the place of a few kernel32 functions in this test
+// executable's import table, which the program's code, linked into it, calls
+// through. Unarmed, or on another thread, a wrapper only passes the call on.
+//
+// Armed on a thread, the wrappers count each function's calls, fail the one
+// planned call with its error code (or answer a read or write short: TRUE with
+// half the bytes), and keep account of what the calls hand out: the handles
+// of CreateFileW until CloseHandle, the memory of VirtualAlloc until
+// VirtualFree, and the execution state last set.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace failing {
+
+enum Call {
+    kCreateFileW,
+    kReadFile,
+    kWriteFile,
+    kSetFilePointerEx,
+    kSetEndOfFile,
+    kFlushFileBuffers,
+    kSetFileInformationByHandle,
+    kMoveFileExW,
+    kGetDiskFreeSpaceExW,
+    kGetVolumeInformationW,
+    kGetVolumePathNameW,
+    kDeviceIoControl,
+    kVirtualAlloc,
+    kDeleteFileW,
+    kCallCount
+};
+
+// The error code that stands for "answer short" in a planned failure.
+constexpr DWORD kShort = 0xFFFFFFFF;
+
+// The nth call (from 1) of one function, failed with one error; nth 0 fails none.
+struct Fault {
+    Call call = kCreateFileW;
+    int nth = 0;
+    DWORD error = 0;
+};
+
+std::string Describe(const Fault& fault);
+
+// Arms the wrappers on the calling thread for the object's life.
+class CArmed {
+public:
+    explicit CArmed(Fault fault = Fault());
+    ~CArmed();
+    CArmed(const CArmed&) = delete;
+    CArmed& operator=(const CArmed&) = delete;
+
+    int Count(Call call) const;
+    // The access that the nth CreateFileW call (from 1) asked for.
+    DWORD CreateAccess(int nth) const;
+    bool FaultHit() const;
+    int OpenHandles() const;
+    int LiveAllocations() const;
+    // The last state passed to SetThreadExecutionState, or 0 when none was.
+    EXECUTION_STATE ExecutionState() const;
+};
+
+}  // namespace failing
