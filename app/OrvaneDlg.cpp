@@ -135,9 +135,13 @@ void COrvaneDlg::OnCancel() {
 BOOL COrvaneDlg::OnQueryEndSession() { return !CRunDialog::IsRunReading(m_hWnd); }
 
 // A worker sets or clears the run mark through this message, so that the
-// system menu changes on the dialog's own thread.
+// system menu changes on the dialog's own thread. With the mark cleared the
+// button rule judges "Сохранить" and "Хэши" by the selection as it is now:
+// the disc may have left the drive while the report was open.
 LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) {
-    return CRunDialog::ApplyRunInProgress(m_hWnd, wParam != 0);
+    const LRESULT lResult = CRunDialog::ApplyRunInProgress(m_hWnd, wParam != 0);
+    if (!wParam) UpdateButtons();
+    return lResult;
 }
 
 // The same for the reading mark and its shutdown block reason.

@@ -40,6 +40,9 @@ private:
     // chosen path and these suffixes.
     static constexpr wchar_t kTempSuffix[] = L".partial";
     static constexpr wchar_t kReportSuffix[] = L".log";
+    // When the temporary name is taken, CreateImage tries the chosen path with
+    // ".1" to this number before ".partial", and then gives up.
+    static constexpr int kLastTempNumber = 99;
 
     // Engine steps, in the order Run calls them.
     // Takes the main dialog and its progress bar, builds the raw volume's path
@@ -54,6 +57,8 @@ private:
     DWORD TargetError() const;
     BOOL OpenDevice();
     BOOL CreateImage();
+    // The temporary image's path at CreateImage's try n (0 to kLastTempNumber).
+    CString TempPath(int n) const;
     // The copy loop: block after block until the first short one, then the digests.
     BOOL CopyAndHash();
     // Reads the block at byte nPos of the volume and takes what it read;

@@ -106,16 +106,18 @@ bool IsOnFatVolume(const wchar_t* pszPath) {
 // nothing. Windows enforces a read-only file where Wine may not; the check
 // does not rely on either.
 DWORD CDiscJob::TargetError() const {
-    const int nSuffix = std::max(lstrlenW(kTempSuffix), lstrlenW(kReportSuffix));
-    if (m_strImagePath.GetLength() + nSuffix >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
+    // The longest names the run can make: the last temporary name that
+    // CreateImage may try, and the report file beside the image.
+    const int nLongest = std::max(TempPath(kLastTempNumber).GetLength(), ReportFilePath().GetLength());
+    if (nLongest >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
     const DWORD nAttributes = GetFileAttributesW(m_strImagePath);
     if (nAttributes != INVALID_FILE_ATTRIBUTES) {
         if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
-        // The move replaces the file through a delete: a program that holds it
-        // open without delete sharing (a mounted image) refuses it.
-        const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
+        // The move replaces the file through a delete, which fails while any
+        // other program has it open, even one that shares delete (a viewer, a
+        // virus scanner). An open that shares nothing fails against any other
+        // open handle, whatever that handle shares.
+        const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!hFile.IsValid()) return GetLastError();
     }
     if (m_nVolumeSize > kFatFileLimit && IsOnFatVolume(m_strImagePath)) return ERROR_FILE_TOO_LARGE;
@@ -140,14 +142,11 @@ BOOL CDiscJob::CreateImage() {
     // a file that exists; the next number is tried instead.
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
     for (int n = 0;; ++n) {
-        if (n == 0)
-            m_strTempPath = m_strImagePath + kTempSuffix;
-        else
-            m_strTempPath.Format(L"%s.%d%s", m_strImagePath.GetString(), n, kTempSuffix);
+        m_strTempPath = TempPath(n);
         m_hImage.Reset(CreateFileW(m_strTempPath, GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, &sa, CREATE_NEW,
                                    FILE_ATTRIBUTE_ARCHIVE, nullptr));
         if (m_hImage.IsValid()) break;
-        if (GetLastError() != ERROR_FILE_EXISTS || n == 99) {
+        if (GetLastError() != ERROR_FILE_EXISTS || n == kLastTempNumber) {
             AppendErrorLine();
             return FALSE;
         }
@@ -170,6 +169,13 @@ BOOL CDiscJob::CreateImage() {
         return FALSE;
     }
     return TRUE;
+}
+
+CString CDiscJob::TempPath(int n) const {
+    if (n == 0) return m_strImagePath + kTempSuffix;
+    CString strPath;
+    strPath.Format(L"%s.%d%s", m_strImagePath.GetString(), n, kTempSuffix);
+    return strPath;
 }
 
 BOOL CDiscJob::SetDeleteOnClose(BOOL bDelete) {
@@ -279,13 +285,35 @@ BOOL CDiscJob::SealImage() {
     return TRUE;
 }
 
+namespace {
+
+// A virus scanner or an indexer opens a file for a moment once it has been
+// written; a move meanwhile fails with "access denied" or "sharing violation".
+// The move is tried this often, this many milliseconds apart: about a second.
+const int kMoveTries = 5;
+const DWORD kMoveRetryWait = 250;
+
+// MoveFileExW of the complete image onto the chosen path, tried again while
+// another program holds one of them. On failure the thread's last-error code
+// is the last try's.
+BOOL MoveIntoPlace(const wchar_t* pszFrom, const wchar_t* pszTo) {
+    for (int nTry = 1;; ++nTry) {
+        if (MoveFileExW(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
+        const DWORD nError = GetLastError();
+        if (nTry == kMoveTries || (nError != ERROR_ACCESS_DENIED && nError != ERROR_SHARING_VIOLATION)) return FALSE;
+        Sleep(kMoveRetryWait);
+    }
+}
+
+}  // namespace
+
 // The complete image moves onto the chosen path, which only now loses what it
 // held. When the move fails (a folder has taken the path, another program
-// holds the file), the image stays under its temporary name and the report
-// says where, right before the move's error: a whole disc's reading is not
-// thrown away.
+// holds the file for longer than a moment), the image stays under its
+// temporary name and the report says where, right before the move's error: a
+// whole disc's reading is not thrown away.
 BOOL CDiscJob::PlaceImage() {
-    if (!MoveFileExW(m_strTempPath, m_strImagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveIntoPlace(m_strTempPath, m_strImagePath)) {
         const DWORD nError = GetLastError();
         m_hImage.Reset();
         AppendKeptImageLine(m_strTempPath);

@@ -33,6 +33,12 @@ BOOL AskImagePath(const CRunDialog& dialog, const wchar_t* pszRoot, wchar_t* psz
     // A Joliet or UDF label may hold characters that the Save As dialog
     // would refuse in a name.
     MakeProposedFileName(pszPath);
+    // The Save As dialog is the shell's, which needs a single-threaded COM
+    // apartment on the thread that shows it. Such an apartment must retrieve
+    // its messages, which the worker does only while a dialog is open: the
+    // apartment lasts for the question alone and is closed before the run
+    // opens the volume.
+    const CComApartment apartment;
     return dialog.AskImagePath(pszPath);
 }
 
@@ -64,9 +70,6 @@ DWORD WINAPI HashThreadProc(LPVOID pParam) {
 }
 
 void JobWorker(HWND hDlg, BOOL bSave) {
-    // The Save As dialog is the shell's, which needs a single-threaded COM
-    // apartment on the thread that shows it; it lasts until after the report.
-    const CComApartment apartment;
     // The title shows the progress during the run; keep the idle one.
     CRunDialog dialog(hDlg);
     dialog.KeepTitle();

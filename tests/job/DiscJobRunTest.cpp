@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "FailingCalls.h"
 #include "JobTestSupport.h"
@@ -376,27 +377,36 @@ TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
 
 // A target that cannot take the image is refused before the disc is read: a
 // read-only file (which Wine would replace where Windows refuses), a folder, a
-// file another program holds without delete sharing, a path whose temporary
-// name would pass the system's limit, a disc of 4 GiB or more for a FAT
-// volume. The report names the file and the error; the display never starts,
-// and what stood at the path stays as it was.
+// file another program holds, without delete sharing or sharing everything (a
+// viewer, a virus scanner), a path whose temporary name would pass the
+// system's limit (".partial", or ".99.partial" when the first names are
+// taken), a disc of 4 GiB or more for a FAT volume. The report names the file
+// and the error; the display never starts, and what stood at the path stays
+// as it was.
 TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
     const std::wstring dir = ScratchDir(L"refused");
     const std::wstring readOnly = dir + L"\\read-only.iso", folder = dir + L"\\folder.iso", held = dir + L"\\held.iso";
+    const std::wstring shared = dir + L"\\shared.iso";
     const std::wstring tooLong = dir + L"\\" + std::wstring(MAX_PATH - 6 - dir.size(), L'x');
+    const std::wstring tooLongForTry99 = dir + L"\\" + std::wstring(MAX_PATH - 12 - dir.size(), L'x');
     const std::vector<uint8_t> old = {'o', 'l', 'd'};
     ASSERT_NO_FATAL_FAILURE(WriteBytes(readOnly, old));
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_NO_FATAL_FAILURE(WriteBytes(held, old));
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(shared, old));
     HANDLE hHeld = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    HANDLE hShared = CreateFileW(shared.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hShared, INVALID_HANDLE_VALUE);
     const struct {
         wchar_t letter;
         std::wstring path;
         int code;
-    } cases[] = {
-        {L'D', readOnly, 5}, {L'D', folder, 5}, {L'D', held, 32}, {L'D', tooLong, 206}, {L'G', L"O:\\g.iso", 223}};
+    } cases[] = {{L'D', readOnly, 5},      {L'D', folder, 5},    {L'D', held, 32},
+                 {L'D', shared, 32},       {L'D', tooLong, 206}, {L'D', tooLongForTry99, 206},
+                 {L'G', L"O:\\g.iso", 223}};
     for (const auto& c : cases) {
         RunResult r = Run(c.letter, c.path.c_str());
         EXPECT_FALSE(r.ok);
@@ -406,9 +416,11 @@ TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
         EXPECT_EQ(r.status, L"") << "the disc was read";
     }
     CloseHandle(hHeld);
+    CloseHandle(hShared);
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(ReadBytes(readOnly) == old);
     EXPECT_TRUE(ReadBytes(held) == old);
+    EXPECT_TRUE(ReadBytes(shared) == old);
     for (const std::wstring& name : FolderFiles(dir)) EXPECT_EQ(name.find(L".partial"), std::wstring::npos) << name;
 }
 
@@ -426,6 +438,36 @@ TEST_F(DiscRun, ImageThatCannotTakeItsPlaceIsKept) {
     EXPECT_EQ(r.lines[8], L"Образ сохранён как:\t\"" + kept + L"\"");
     EXPECT_TRUE(ReadBytes(kept) == ReadBytes(IsoPath(L'D')));
     ExpectSaved(image + L".log", r.report);
+}
+
+// Another program holds the old image for a moment just as the final move
+// comes (a virus scanner, without delete sharing): the move is tried again
+// until it has let go, and the run succeeds.
+TEST_F(DiscRun, ImageWaitsForAMomentaryHolderOfThePath) {
+    const std::wstring image = ScratchDir(L"momentary") + L"\\d.iso";
+    ASSERT_NO_FATAL_FAILURE(WriteBytes(image, {'o', 'l', 'd'}));
+    // The holder lets go 300 ms after it took the file. Its thread is there
+    // before the run starts, so that the run's count of handles is not moved.
+    HANDLE hHeld = INVALID_HANDLE_VALUE;
+    const HANDLE hTaken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        WaitForSingleObject(hTaken, INFINITE);
+        Sleep(300);
+        if (hHeld != INVALID_HANDLE_VALUE) CloseHandle(hHeld);
+    });
+    RunResult r = Run(L'D', image.c_str(), [&](HWND hDlg) {
+        wchar_t title[100] = {};
+        GetWindowTextW(hDlg, title, 100);
+        if (hHeld != INVALID_HANDLE_VALUE || !wcsstr(title, L"100.00 %")) return;
+        hHeld = CreateFileW(image.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetEvent(hTaken);
+    });
+    SetEvent(hTaken);
+    holder.join();
+    CloseHandle(hTaken);
+    EXPECT_NE(hHeld, INVALID_HANDLE_VALUE) << "the file was not held at the last block";
+    EXPECT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D')));
 }
 
 // The size is asked of the drive's root, whatever the process's current
