@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include "RunDialog.h"
-#include "ShellEvents.h"
 #include "UniqueResource.h"
 #include "resource.h"
 
@@ -72,8 +71,8 @@ void COrvaneDlg::UpdateDriveItem(int nItem, BOOL bMedia) {
     SHFILEINFOW sfi = {};
     ::SHGetFileInfoW(pData->szRoot, 0, &sfi, sizeof(sfi),
                      SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON);
-    const int nImage = ImageOfShellIcon(sfi.iIcon, sfi.hIcon);
-    if (sfi.hIcon) ::DestroyIcon(sfi.hIcon);
+    // The shell's icon is destroyed once the image list holds its own copy.
+    const int nImage = ImageOfShellIcon(sfi.iIcon, CIconHandle(sfi.hIcon));
 
     if (m_driveList.SetItem(CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM, nItem, sfi.szDisplayName,
                             nImage, nImage, reinterpret_cast<LPARAM>(pData))) {
@@ -110,13 +109,13 @@ const DriveItemData* COrvaneDlg::GetSelectedDriveData() {
     return nSel == -1 ? nullptr : GetDriveItemData(nSel);
 }
 
-int COrvaneDlg::FindDriveItem(BOOL bExact) {
+int COrvaneDlg::FindDriveItem(LPCWSTR pszPath, BOOL bExact) {
     const int nCount = m_driveList.GetCount();
     int i = 0;
     for (; i < nCount; ++i) {
         const DriveItemData* pData = GetDriveItemData(i);
         if (!pData) continue;
-        const int c = ::lstrcmpW(g_szEventPath, pData->szRoot);
+        const int c = ::lstrcmpW(pszPath, pData->szRoot);
         if (c == 0) return bExact ? i : -1;
         if (c < 0) break;
     }

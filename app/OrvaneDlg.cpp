@@ -3,12 +3,14 @@
 #include <commctrl.h>
 
 #include "AboutDlg.h"
+#include "ClientDC.h"
 #include "JobWorker.h"
 #include "PaintDC.h"
 #include "Resources.h"
 #include "RunDialog.h"
 #include "String.h"
 #include "ShellEvents.h"
+#include "UniqueResource.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(COrvaneDlg, CDialog)
@@ -47,11 +49,9 @@ BOOL COrvaneDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    HDC hDC = ::GetDC(m_hWnd);
-    const int nBitsPerPixel = ::GetDeviceCaps(hDC, BITSPIXEL);
-    ::ReleaseDC(m_hWnd, hDC);
-
-    // The colour depth in bits per pixel is the ILC_COLORn flag of that depth.
+    // The screen's colour depth, from a device context given back at once. In
+    // bits per pixel it is the ILC_COLORn flag of that depth.
+    const int nBitsPerPixel = ::GetDeviceCaps(CClientDC(this), BITSPIXEL);
     // The icons are the system's small ones, 16 x 16 at 96 dpi and larger at
     // higher settings (the program is DPI aware).
     m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
@@ -109,12 +109,11 @@ void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
     CRunDialog dialog(m_hWnd);
     if (!dialog.Lock()) return;
     // CreateRemoteThread on the program's own process is CreateThread with a
-    // process handle: the run's thread starts at once with the dialog as parameter.
-    HANDLE hThread = ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr);
-    if (hThread) {
-        ::CloseHandle(hThread);
-        return;
-    }
+    // process handle: the run's thread starts at once with the dialog as
+    // parameter. Nothing waits for it, so its handle is closed here at once.
+    const CKernelHandle thread(
+        ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr));
+    if (thread.IsValid()) return;
     // Nothing started: the dialog goes back to idle as after a run, with
     // "Сохранить" and "Хэши" by the selected drive.
     dialog.Unlock();

@@ -39,13 +39,13 @@ void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
 
 void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
     if (GetDriveTypeW(g_szEventPath) != DRIVE_CDROM) return;
-    int i = FindDriveItem(true);
+    int i = FindDriveItem(g_szEventPath, true);
     if (i == -1) return;
     UpdateDriveItem(i, bInserted);
 }
 
 void COrvaneDlg::OnDriveRemoved() {
-    int nItem = FindDriveItem(true);
+    int nItem = FindDriveItem(g_szEventPath, true);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (m_driveList.DeleteItem(nItem) == CB_ERR) return;
@@ -55,7 +55,7 @@ void COrvaneDlg::OnDriveRemoved() {
 }
 
 void COrvaneDlg::OnDriveAdded() {
-    int nItem = FindDriveItem(false);
+    int nItem = FindDriveItem(g_szEventPath, false);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (AddDriveItem(nItem, g_szEventPath) == nItem) return;

@@ -19,6 +19,7 @@ endif()
 # SOURCE_DATE_EPOCH is set in its environment, and computes the header's
 # checksum after the stamp, so the checksum stays valid. The time stands on
 # every link's command line: configured with another one, the build relinks.
+# The linker launchers came with CMake 3.21, the project's minimum.
 if(WIN32)
   set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${ORVANE_BUILD_EPOCH})
   set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_C_LINKER_LAUNCHER})

@@ -4,6 +4,9 @@
 // taken out with Detach.
 //
 //   CFileHandle      a kernel object handle; empty: INVALID_HANDLE_VALUE
+//   CKernelHandle    a kernel object handle whose call answers null on failure
+//                    (a thread's, from CreateThread or CreateRemoteThread); empty: null
+//   CIconHandle      an icon the caller destroys (DestroyIcon); empty: null
 //   CLocalMemory<T>  LocalAlloc memory; empty: null
 //   CVirtualMemory<T> VirtualAlloc memory; empty: null
 //   CItemIdList      a shell item identifier list (CoTaskMemFree); empty: null
@@ -57,6 +60,18 @@ struct FileHandleTraits {
     static BOOL Free(Type h) { return ::CloseHandle(h); }
 };
 
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Empty() { return nullptr; }
+    static BOOL Free(Type h) { return ::CloseHandle(h); }
+};
+
+struct IconTraits {
+    using Type = HICON;
+    static Type Empty() { return nullptr; }
+    static BOOL Free(Type h) { return ::DestroyIcon(h); }
+};
+
 template <class T>
 struct LocalMemoryTraits {
     using Type = T*;
@@ -81,6 +96,8 @@ struct ItemIdListTraits {
 };
 
 using CFileHandle = CUniqueResource<FileHandleTraits>;
+using CKernelHandle = CUniqueResource<KernelHandleTraits>;
+using CIconHandle = CUniqueResource<IconTraits>;
 template <class T>
 using CLocalMemory = CUniqueResource<LocalMemoryTraits<T>>;
 template <class T>

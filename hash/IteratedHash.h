@@ -9,9 +9,6 @@ namespace NHash {
 
 // Block function: compresses one block (any alignment) into the chaining state.
 typedef void (*PFN_HASH_BLOCK)(std::uint32_t* pState, const std::uint8_t* pBlock);
-// Run function: compresses nBlocks consecutive blocks (any alignment) into the
-// chaining state, as many calls of the block function would.
-typedef void (*PFN_HASH_BLOCKS)(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks);
 // Forms the byte that follows the last whole message byte from the trailing
 // bits (count 0 to 7).
 typedef std::uint8_t (*PFN_PADDING)(std::uint32_t nBits, std::uint32_t nBitCount);
@@ -20,29 +17,33 @@ typedef void (*PFN_COPY_SIZE)(std::uint8_t* pDest, std::uint64_t nValue);
 // Writes the first n bytes of the digest from the chaining state.
 typedef void (*PFN_COPY_DIGEST)(std::uint8_t* pDest, const std::uint8_t* pState, std::uint32_t n);
 
-// The run function that calls the block function once per block. With a block
-// function defined inline, the chaining words stay in registers from one block
-// to the next.
+// The run of whole blocks for a block function: Run compresses nBlocks
+// consecutive blocks (any alignment) into the chaining state, as many calls of
+// the block function would. This one calls the block function once per block;
+// with a block function defined inline, the chaining words stay in registers
+// from one block to the next. An algorithm whose block function is chosen at
+// run time specialises it for that block function with a run of its own, which
+// chooses once per run rather than once per block.
 template <unsigned nBlockSize, PFN_HASH_BLOCK pfnHashBlock>
-void HashBlockByBlock(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
-    for (; nBlocks; --nBlocks, pBlocks += nBlockSize) pfnHashBlock(pState, pBlocks);
-}
+struct CHashBlockRun {
+    static void Run(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+        for (; nBlocks; --nBlocks, pBlocks += nBlockSize) pfnHashBlock(pState, pBlocks);
+    }
+};
 
 // Merkle-Damgard framing shared by MD5 and SHA-1: buffering of the partial
 // block, padding, the length field and the digest; the algorithm's own steps
 // are bound at compile time. The number of buffered bytes is always the byte
-// count modulo the block size. Update hands each run of whole blocks to the run
-// function in one call; an algorithm whose block function is chosen at run time
-// supplies its own run function, which chooses once per run rather than once
-// per block.
+// count modulo the block size. Update hands each run of whole blocks to the
+// block function's run (CHashBlockRun) in one call.
 template <int nAlgorithmId, unsigned nDigestSize, unsigned nStateSize, unsigned nBlockSize, unsigned nLengthSize,
-          PFN_HASH_BLOCK pfnHashBlock, PFN_PADDING pfnPadding, PFN_COPY_SIZE pfnCopySize, PFN_COPY_DIGEST pfnCopyDigest,
-          PFN_HASH_BLOCKS pfnHashBlocks = HashBlockByBlock<nBlockSize, pfnHashBlock>>
+          PFN_HASH_BLOCK pfnHashBlock, PFN_PADDING pfnPadding, PFN_COPY_SIZE pfnCopySize, PFN_COPY_DIGEST pfnCopyDigest>
 class CIteratedHash : public CHash<nAlgorithmId, nDigestSize, nStateSize> {
     static_assert((nBlockSize & (nBlockSize - 1)) == 0, "block size is a power of two");
     static_assert(nLengthSize == 8 && nLengthSize < nBlockSize, "64-bit length field");
 
     typedef CHash<nAlgorithmId, nDigestSize, nStateSize> CBase;
+    typedef CHashBlockRun<nBlockSize, pfnHashBlock> CBlockRun;
 
 public:
     ~CIteratedHash() override { SecureZero(m_Block, sizeof m_Block); }
@@ -62,7 +63,7 @@ public:
                 return true;
             }
             std::memcpy(m_Block + nFill, p, nRoom);
-            pfnHashBlocks(pState, m_Block, 1);
+            CBlockRun::Run(pState, m_Block, 1);
             nCount += nRoom;
             p += nRoom;
             nSize -= nRoom;
@@ -70,7 +71,7 @@ public:
         // Whole blocks straight from the caller's buffer.
         const std::uint32_t nWhole = nSize & ~(nBlockSize - 1);
         if (nWhole) {
-            pfnHashBlocks(pState, p, nWhole / nBlockSize);
+            CBlockRun::Run(pState, p, nWhole / nBlockSize);
             p += nWhole;
             nSize -= nWhole;
             nCount += nWhole;

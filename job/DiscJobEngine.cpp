@@ -342,8 +342,12 @@ void CDiscJob::DiscardImage() {
 }
 
 // A run that got as far as the image's move has closed it (PlaceImage); an
-// image still open here belongs to a failed run and is discarded. The run
-// stops reading once its report is saved.
+// image still open here belongs to a failed run and is discarded. The failed
+// flag cannot make that choice: a run that fails once its image is complete
+// (its move or its close failed) keeps the image, under its temporary name when
+// the move failed, and a run that succeeded holds no image any more, so the
+// open handle alone tells an unfinished image. The run stops reading once its
+// report is saved.
 void CDiscJob::Finish(BOOL /*bFailed*/) {
     Release();
     SaveReport();

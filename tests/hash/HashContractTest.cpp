@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "HashCRC32.h"
 #include "HashMD5.h"
@@ -19,6 +20,19 @@ namespace {
 
 template <class THash>
 class HashContract : public ::testing::Test {};
+
+// The two block-iterated classes derive from the framing template with exactly
+// these nine arguments; an algorithm's own run of blocks comes through
+// CHashBlockRun, not through a further argument.
+namespace NStd = NHash::NStandart;
+static_assert(std::is_base_of<NHash::CIteratedHash<6, 16, 16, 64, 8, NStd::NDriver::HashBlockMD5a, NStd::Padding,
+                                                   NStd::CopySize64, NStd::CopyDigestMD>,
+                              NStd::CHashMD5a>::value,
+              "MD5's base");
+static_assert(std::is_base_of<NHash::CIteratedHash<8, 20, 20, 64, 8, NStd::NDriver::HashBlockSHA1, NStd::Padding,
+                                                   NStd::CopySize64SHA1, NStd::CopyDigestSHA>,
+                              NStd::CHashSHA1>::value,
+              "SHA-1's base");
 
 typedef ::testing::Types<NHash::NCRC::CHashCRC32, NHash::NStandart::CHashMD5a, NHash::NStandart::CHashSHA1> AllHashes;
 TYPED_TEST_SUITE(HashContract, AllHashes);

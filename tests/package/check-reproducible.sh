@@ -2,8 +2,10 @@
 # Checks that orvane.exe is reproducible: built a second time from the same
 # sources, in a second build folder (another path, another time), it must equal
 # the first byte for byte, and it may not hold the source folder's path, which
-# two clones in different folders would not share. Only the executable is built
-# again, not the tests.
+# two clones in different folders would not share. Only the executable and the
+# package are built again, not the tests. The second build's package must hold
+# a readme that Notepad reads right on every Windows the program runs on: UTF-8
+# with a byte order mark, CRLF line ends, and the build's version in its title.
 #
 # usage: check-reproducible.sh SOURCE_DIR BUILD_DIR EXE SECOND_BUILD_DIR [CMAKE_ARG...]
 # EXE lies in BUILD_DIR; the CMake arguments configure the second build as the
@@ -12,11 +14,13 @@ set -euo pipefail
 src=$1 first=$2 exe=$3 second=$4
 shift 4
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-if ! { cmake -S "$src" -B "$second" "$@" && cmake --build "$second" --target orvane -j "$(nproc)"; } >"$log" 2>&1; then
+log=$(mktemp) readme=$(mktemp)
+trap 'rm -f "$log" "$readme"' EXIT
+# A package left from an earlier version would stand beside the new one.
+rm -f "$second"/orvane-*-win64.zip "$second"/orvane-*-win64.zip.sha256
+if ! { cmake -S "$src" -B "$second" "$@" && cmake --build "$second" --target package -j "$(nproc)"; } >"$log" 2>&1; then
   cat "$log" >&2
-  echo "the second build of orvane.exe in $second failed" >&2
+  echo "the second build of orvane.exe and its package in $second failed" >&2
   exit 1
 fi
 again=$second/${exe#"$first"/}
@@ -37,3 +41,19 @@ if grep -qaF "$src" "$exe"; then
   exit 1
 fi
 echo "$exe and $again are the same $(stat -c %s "$exe") bytes; neither names $src"
+
+zips=("$second"/orvane-*-win64.zip)
+[ ${#zips[@]} = 1 ] && [ -f "${zips[0]}" ] || { echo "the second build made no single package in $second" >&2; exit 1; }
+zip=${zips[0]}
+version=${zip##*/orvane-}
+version=${version%-win64.zip}
+python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("readme.txt"))' "$zip" >"$readme"
+bad=0
+[ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || { echo "$zip: readme.txt has no UTF-8 byte order mark" >&2; bad=1; }
+if LC_ALL=C grep -qv $'\r$' "$readme"; then
+  echo "$zip: readme.txt has lines that do not end in CRLF, first: line $(LC_ALL=C grep -nv $'\r$' "$readme" | head -n 1 | cut -d: -f1)" >&2
+  bad=1
+fi
+[ "$(head -n 1 "$readme")" = $'\xef\xbb\xbforvane '"$version"$'\r' ] || { echo "$zip: readme.txt's title is not \"orvane $version\"" >&2; bad=1; }
+((bad == 0)) || exit 1
+echo "$zip's readme.txt: UTF-8 with a byte order mark, CRLF line ends, titled orvane $version"
