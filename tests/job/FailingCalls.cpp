@@ -34,14 +34,13 @@ struct State {
 };
 State g_state;
 
-// The functions the wrappers stand in for, as the import table held them.
-void* g_real[kCallCount] = {};
-BOOL(WINAPI* g_realCloseHandle)(HANDLE) = nullptr;
-BOOL(WINAPI* g_realVirtualFree)(LPVOID, SIZE_T, DWORD) = nullptr;
-EXECUTION_STATE(WINAPI* g_realSetThreadExecutionState)(EXECUTION_STATE) = nullptr;
+// The functions the wrappers stand in for, as the import table held them:
+// the calls that can fail, then three that are only kept account of.
+enum Tracked { kCloseHandle = kCallCount, kVirtualFree, kSetThreadExecutionState, kWrappedCount };
+void* g_real[kWrappedCount] = {};
 
 template <class F>
-F Real(Call call) {
+F Real(int call) {
     return reinterpret_cast<F>(g_real[call]);
 }
 
@@ -100,17 +99,17 @@ LPVOID WINAPI FailingVirtualAlloc(LPVOID p, SIZE_T n, DWORD type, DWORD protect)
 
 BOOL WINAPI TrackedCloseHandle(HANDLE h) {
     if (Armed()) g_state.handles.erase(h);
-    return g_realCloseHandle(h);
+    return Real<decltype(&CloseHandle)>(kCloseHandle)(h);
 }
 
 BOOL WINAPI TrackedVirtualFree(LPVOID p, SIZE_T n, DWORD type) {
     if (Armed() && type == MEM_RELEASE) g_state.memory.erase(p);
-    return g_realVirtualFree(p, n, type);
+    return Real<decltype(&VirtualFree)>(kVirtualFree)(p, n, type);
 }
 
 EXECUTION_STATE WINAPI TrackedSetThreadExecutionState(EXECUTION_STATE state) {
     if (Armed()) g_state.executionState = state;
-    return g_realSetThreadExecutionState(state);
+    return Real<decltype(&SetThreadExecutionState)>(kSetThreadExecutionState)(state);
 }
 
 // Points this executable's import slot of kernel32's NAME at pReplacement and
@@ -140,27 +139,28 @@ void Install() {
     static bool s_bInstalled = false;
     if (s_bInstalled) return;
     s_bInstalled = true;
-    void* const wrappers[kCallCount] = {reinterpret_cast<void*>(&FailingCreateFileW),
-                                        reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>),
-                                        reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>),
-                                        BoolWrapper<kSetFilePointerEx>(&SetFilePointerEx),
-                                        BoolWrapper<kSetEndOfFile>(&SetEndOfFile),
-                                        BoolWrapper<kFlushFileBuffers>(&FlushFileBuffers),
-                                        BoolWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle),
-                                        BoolWrapper<kMoveFileExW>(&MoveFileExW),
-                                        BoolWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW),
-                                        BoolWrapper<kGetVolumeInformationW>(&GetVolumeInformationW),
-                                        BoolWrapper<kGetVolumePathNameW>(&GetVolumePathNameW),
-                                        BoolWrapper<kDeviceIoControl>(&DeviceIoControl),
-                                        reinterpret_cast<void*>(&FailingVirtualAlloc),
-                                        BoolWrapper<kDeleteFileW>(&DeleteFileW)};
-    for (int i = 0; i < kCallCount; ++i) PatchImport(kNames[i], wrappers[i], &g_real[i]);
-    PatchImport("CloseHandle", reinterpret_cast<void*>(&TrackedCloseHandle),
-                reinterpret_cast<void**>(&g_realCloseHandle));
-    PatchImport("VirtualFree", reinterpret_cast<void*>(&TrackedVirtualFree),
-                reinterpret_cast<void**>(&g_realVirtualFree));
-    PatchImport("SetThreadExecutionState", reinterpret_cast<void*>(&TrackedSetThreadExecutionState),
-                reinterpret_cast<void**>(&g_realSetThreadExecutionState));
+    const struct {
+        const char* name;
+        void* wrapper;
+    } kWrappers[kWrappedCount] = {
+        {kNames[kCreateFileW], reinterpret_cast<void*>(&FailingCreateFileW)},
+        {kNames[kReadFile], reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>)},
+        {kNames[kWriteFile], reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>)},
+        {kNames[kSetFilePointerEx], BoolWrapper<kSetFilePointerEx>(&SetFilePointerEx)},
+        {kNames[kSetEndOfFile], BoolWrapper<kSetEndOfFile>(&SetEndOfFile)},
+        {kNames[kFlushFileBuffers], BoolWrapper<kFlushFileBuffers>(&FlushFileBuffers)},
+        {kNames[kSetFileInformationByHandle], BoolWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle)},
+        {kNames[kMoveFileExW], BoolWrapper<kMoveFileExW>(&MoveFileExW)},
+        {kNames[kGetDiskFreeSpaceExW], BoolWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW)},
+        {kNames[kGetVolumeInformationW], BoolWrapper<kGetVolumeInformationW>(&GetVolumeInformationW)},
+        {kNames[kGetVolumePathNameW], BoolWrapper<kGetVolumePathNameW>(&GetVolumePathNameW)},
+        {kNames[kDeviceIoControl], BoolWrapper<kDeviceIoControl>(&DeviceIoControl)},
+        {kNames[kVirtualAlloc], reinterpret_cast<void*>(&FailingVirtualAlloc)},
+        {kNames[kDeleteFileW], BoolWrapper<kDeleteFileW>(&DeleteFileW)},
+        {"CloseHandle", reinterpret_cast<void*>(&TrackedCloseHandle)},
+        {"VirtualFree", reinterpret_cast<void*>(&TrackedVirtualFree)},
+        {"SetThreadExecutionState", reinterpret_cast<void*>(&TrackedSetThreadExecutionState)}};
+    for (int i = 0; i < kWrappedCount; ++i) PatchImport(kWrappers[i].name, kWrappers[i].wrapper, &g_real[i]);
 }
 
 }  // namespace
