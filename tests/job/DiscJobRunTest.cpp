@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include "FailingCalls.h"
 #include "JobTestSupport.h"
@@ -440,36 +439,6 @@ TEST_F(DiscRun, ImageThatCannotTakeItsPlaceIsKept) {
     ExpectSaved(image + L".log", r.report);
 }
 
-// Another program holds the old image for a moment just as the final move
-// comes (a virus scanner, without delete sharing): the move is tried again
-// until it has let go, and the run succeeds.
-TEST_F(DiscRun, ImageWaitsForAMomentaryHolderOfThePath) {
-    const std::wstring image = ScratchDir(L"momentary") + L"\\d.iso";
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(image, {'o', 'l', 'd'}));
-    // The holder lets go 300 ms after it took the file. Its thread is there
-    // before the run starts, so that the run's count of handles is not moved.
-    HANDLE hHeld = INVALID_HANDLE_VALUE;
-    const HANDLE hTaken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-        WaitForSingleObject(hTaken, INFINITE);
-        Sleep(300);
-        if (hHeld != INVALID_HANDLE_VALUE) CloseHandle(hHeld);
-    });
-    RunResult r = Run(L'D', image.c_str(), [&](HWND hDlg) {
-        wchar_t title[100] = {};
-        GetWindowTextW(hDlg, title, 100);
-        if (hHeld != INVALID_HANDLE_VALUE || !wcsstr(title, L"100.00 %")) return;
-        hHeld = CreateFileW(image.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        SetEvent(hTaken);
-    });
-    SetEvent(hTaken);
-    holder.join();
-    CloseHandle(hTaken);
-    EXPECT_NE(hHeld, INVALID_HANDLE_VALUE) << "the file was not held at the last block";
-    EXPECT_TRUE(r.ok) << r.report;
-    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D')));
-}
-
 // The size is asked of the drive's root, whatever the process's current
 // folder on that drive is.
 TEST_F(DiscRun, SizeIsAskedOfTheDrivesRoot) {
@@ -572,8 +541,10 @@ protected:
         EXPECT_EQ(FileExists(m_log), saved) << "a report file without the report";
         std::vector<std::wstring> files = {L"e.iso"};
         if (m_bSave && saved) files.push_back(L"e.iso.log");
+        // A failure the design lives with leaves a successful run; any other
+        // fails the run, or, in the report file, shows in the unsaved line.
+        EXPECT_EQ(r.ok != FALSE, Tolerated(f) || !saved) << r.report;
         if (r.ok) {
-            EXPECT_TRUE(Tolerated(f) || !saved) << "a failure passed unseen";
             ASSERT_NO_FATAL_FAILURE(
                 ExpectSuccessLines(r.lines, m_expect, GroupDigits(m_expect.size), m_bSave ? m_image : L""));
         } else {
