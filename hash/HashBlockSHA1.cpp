@@ -87,13 +87,24 @@ void ResolveAndHashBlocks(std::uint32_t* pState, const std::uint8_t* pBlocks, st
 // resolves stores the same value.
 std::atomic<PFN_BLOCKS> g_pfnBlocks{ResolveAndHashBlocks};
 
-void ResolveAndHashBlocks(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+// The run function for this processor, from now on the one in use.
+PFN_BLOCKS Resolve() {
     const PFN_BLOCKS pfn = HasSHA1Instructions() ? HashBlocksSHA1Accelerated : HashBlocksSHA1Portable;
     g_pfnBlocks.store(pfn, std::memory_order_relaxed);
-    pfn(pState, pBlocks, nBlocks);
+    return pfn;
+}
+
+void ResolveAndHashBlocks(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
+    Resolve()(pState, pBlocks, nBlocks);
 }
 
 }  // namespace
+
+bool UsesSHA1Instructions() {
+    PFN_BLOCKS pfn = g_pfnBlocks.load(std::memory_order_relaxed);
+    if (pfn == ResolveAndHashBlocks) pfn = Resolve();
+    return pfn == HashBlocksSHA1Accelerated;
+}
 
 void HashBlocksSHA1(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks) {
     g_pfnBlocks.load(std::memory_order_relaxed)(pState, pBlocks, nBlocks);

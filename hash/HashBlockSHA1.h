@@ -19,6 +19,10 @@ void HashBlockSHA1(std::uint32_t* pState, const std::uint8_t* pBlock);
 // in registers from one block to the next.
 void HashBlocksSHA1(std::uint32_t* pState, const std::uint8_t* pBlocks, std::size_t nBlocks);
 
+// True when HashBlocksSHA1 runs on the SHA instructions: the choice it has
+// made, or makes now when it has not been called yet.
+bool UsesSHA1Instructions();
+
 // The portable block function, in plain C++.
 void HashBlockSHA1Portable(std::uint32_t* pState, const std::uint8_t* pBlock);
 

@@ -27,6 +27,52 @@ bool AllRunButtons(HWND hDlg, bool bEnabled) {
     return true;
 }
 
+// The reading mark's messages as the main dialog receives them: set or clear,
+// whether the mark was already set, and the Hashes report file at that moment.
+struct MarkMessage {
+    bool bSet, bReading;
+    std::wstring log;
+};
+std::vector<MarkMessage> g_markMessages;
+// Minimize tried at the first progress title of a run, on the dialog's thread
+// (enabled while the run reads, disabled under the result dialog): -2 not to
+// be tried, -1 not yet tried, then 1 when the dialog was minimised, 0 if not.
+int g_nMinimizedMidRun = -2;
+WNDPROC g_pfnMainProc = nullptr;
+
+LRESULT CALLBACK WatchedMainProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == CRunDialog::s_uRunReadingMsg)
+        g_markMessages.push_back(
+            {wParam != 0, CRunDialog::IsRunReading(hwnd) != FALSE, files::ReadReportFile(files::HashesLogPath())});
+    const LRESULT nResult = CallWindowProcW(g_pfnMainProc, hwnd, uMsg, wParam, lParam);
+    if (uMsg == WM_SETTEXT && g_nMinimizedMidRun == -1 && CRunDialog::IsRunReading(hwnd)) {
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        g_nMinimizedMidRun = IsIconic(hwnd) ? 1 : 0;
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    }
+    return nResult;
+}
+
+// The COM apartment of the thread that owns a window, asked on that thread by
+// a hook set for it alone, which sees a message sent to the window; -1 when
+// the thread has none.
+int g_nApartment = -1;
+
+LRESULT CALLBACK AskApartment(int nCode, WPARAM wParam, LPARAM lParam) {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    if (nCode == HC_ACTION && SUCCEEDED(CoGetApartmentType(&type, &qualifier))) g_nApartment = type;
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+int ApartmentOf(HWND hWnd) {
+    g_nApartment = -1;
+    HHOOK hHook = SetWindowsHookExW(WH_CALLWNDPROC, &AskApartment, nullptr, GetWindowThreadProcessId(hWnd, nullptr));
+    SendMessageW(hWnd, WM_NULL, 0, 0);
+    UnhookWindowsHookEx(hHook);
+    return g_nApartment;
+}
+
 class RunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,6 +80,15 @@ protected:
         ASSERT_EQ(0, s.IndexOf(L'D')) << "drives listed: " << std::string(s.Roots().begin(), s.Roots().end());
         s.Select(s.IndexOf(L'D'));
         ASSERT_TRUE(s.SaveEnabled());
+    }
+    // Puts WatchedMainProc before the main dialog's own procedure, or takes it away.
+    void WatchMainDialog(bool bWatch) {
+        s.OnDialogThread([&] {
+            const LONG_PTR pfn =
+                bWatch ? reinterpret_cast<LONG_PTR>(&WatchedMainProc) : reinterpret_cast<LONG_PTR>(g_pfnMainProc);
+            const LONG_PTR pfnWas = SetWindowLongPtrW(s.Dlg(), GWLP_WNDPROC, pfn);
+            if (bWatch) g_pfnMainProc = reinterpret_cast<WNDPROC>(pfnWas);
+        });
     }
     // Waits for the result dialog; then checks the busy state it shows.
     HWND WaitResult() { return drive::WaitResultDialog(s.Dlg(), kWait); }
@@ -60,10 +115,14 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     const files::Expect e = files::ExpectFor(L'D');
     ASSERT_FALSE(e.sha1.empty()) << "no checksums for drive D";
     const std::wstring log = files::HashesLogPath();
+    g_markMessages.clear();
+    WatchMainDialog(true);
 
     drive::Press(s.Dlg(), 1004);
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
+    WatchMainDialog(false);
+    const std::vector<MarkMessage> marks = g_markMessages;
     // No Save As dialog came before it: the result is the only dialog the main one owns.
     EXPECT_EQ(hResult, FindOwnedDialog(s.Dlg()));
 
@@ -81,6 +140,13 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     EXPECT_EQ(e.sha1, Line(report, L"SHA-1:"));
     EXPECT_TRUE(files::EndsWith(files::ReadReportFile(log), report + L"\r\n"))
         << "orvane.log does not end with the report shown";
+    // The reading mark is set and cleared on the dialog's thread, each by its
+    // message (the shutdown block reason belongs to that thread), and cleared
+    // once the report is saved.
+    ASSERT_EQ(2u, marks.size());
+    EXPECT_TRUE(marks[0].bSet && !marks[0].bReading);
+    EXPECT_TRUE(!marks[1].bSet && marks[1].bReading);
+    EXPECT_TRUE(files::EndsWith(marks[1].log, report + L"\r\n")) << "the mark was cleared before the report was saved";
 
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
@@ -104,6 +170,9 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
     HWND hName = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (hName = drive::FileNameEdit(hSaveAs)) != nullptr; }, kWait));
     EXPECT_EQ(L"ORVANE_DISC", WindowText(hName));
+    // The shell's Save As dialog runs in a single-threaded apartment.
+    const int nApartment = ApartmentOf(hSaveAs);
+    EXPECT_TRUE(nApartment == APTTYPE_STA || nApartment == APTTYPE_MAINSTA) << nApartment;
     // The buttons are locked from the press on, also while Save As is open.
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
@@ -319,14 +388,22 @@ bool CloseGrayed(HWND hDlg) {
 TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
     EXPECT_FALSE(CloseGrayed(s.Dlg()));
     EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    g_nMinimizedMidRun = -1;
+    WatchMainDialog(true);
     drive::Press(s.Dlg(), 1004);
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
+    WatchMainDialog(false);
+    // While the run read, Minimize acted: only what would end the dialog waits.
+    EXPECT_EQ(1, g_nMinimizedMidRun);
+    g_nMinimizedMidRun = -2;
 
     // Close is grayed. The run has read the disc and saved its report: while
     // the report waits for the user, a logoff or shutdown may go on.
     EXPECT_TRUE(CloseGrayed(s.Dlg()));
     EXPECT_TRUE(SendMessageW(s.Dlg(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    // Minimize stays in the menu, not grayed.
+    EXPECT_FALSE(GetMenuState(GetSystemMenu(s.Dlg(), FALSE), SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
 
     // Esc, "Выход" and WM_CLOSE (all the command IDCANCEL), Alt+F4 and the
     // system menu's Close (SC_CLOSE): the dialog stays.

@@ -60,4 +60,6 @@ TEST(SHA1Instructions, ClassInUseEqualsThePortableFunction) {
             EXPECT_EQ(DigestOf(used, 3, 2), DigestOf(portable, 3, 2)) << "length " << len;
         }
     }
+    // The class in use takes the instructions wherever the processor has them.
+    EXPECT_EQ(NDriver::UsesSHA1Instructions(), NDriver::HasSHA1Instructions());
 }

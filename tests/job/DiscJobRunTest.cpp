@@ -131,8 +131,14 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     GetTimeZoneInformation(&tz);
     EXPECT_NE(tz.Bias, 0);
 
-    RunResult save = Run(L'D', image.c_str());
+    // While it reads, the run asks the system to stay awake until it says
+    // otherwise. The state in force, read on the run's thread at each step
+    // (a request without ES_CONTINUOUS leaves it unchanged).
+    std::vector<EXECUTION_STATE> awake;
+    RunResult save = Run(L'D', image.c_str(), [&](HWND) { awake.push_back(SetThreadExecutionState(0)); });
     EXPECT_TRUE(save.ok) << save.report;
+    EXPECT_EQ(awake, std::vector<EXECUTION_STATE>(awake.size(), ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
+    EXPECT_GT(awake.size(), 2u);
     ExpectHeader(save, L"ORVANE_DISC");
     ExpectSuccessLines(save.lines, e, GroupDigits(e.size), image);
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'D'))) << "the image is not the disc";
@@ -379,9 +385,11 @@ TEST_F(DiscRun, ReportFileHeldByAnotherWriter) {
 // file another program holds, without delete sharing or sharing everything (a
 // viewer, a virus scanner), a path whose temporary name would pass the
 // system's limit (".partial", or ".99.partial" when the first names are
-// taken), a disc of 4 GiB or more for a FAT volume. The report names the file
-// and the error; the display never starts, and what stood at the path stays
-// as it was.
+// taken; the second just reaches it: a name of MAX_PATH units leaves no room
+// for its terminator), a disc of 4 GiB or more for a FAT32 or a FAT16 volume
+// (O:, R:). The target is checked first: a drive whose volume cannot be opened
+// (K:) fails with the target's error. The report names the file and the
+// error; the display never starts, and what stood at the path stays as it was.
 TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
     const std::wstring dir = ScratchDir(L"refused");
     const std::wstring readOnly = dir + L"\\read-only.iso", folder = dir + L"\\folder.iso", held = dir + L"\\held.iso";
@@ -403,9 +411,9 @@ TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
         wchar_t letter;
         std::wstring path;
         int code;
-    } cases[] = {{L'D', readOnly, 5},      {L'D', folder, 5},    {L'D', held, 32},
-                 {L'D', shared, 32},       {L'D', tooLong, 206}, {L'D', tooLongForTry99, 206},
-                 {L'G', L"O:\\g.iso", 223}};
+    } cases[] = {{L'D', readOnly, 5},       {L'D', folder, 5},         {L'D', held, 32},
+                 {L'D', shared, 32},        {L'D', tooLong, 206},      {L'D', tooLongForTry99, 206},
+                 {L'G', L"O:\\g.iso", 223}, {L'G', L"R:\\g.iso", 223}, {L'K', readOnly, 5}};
     for (const auto& c : cases) {
         RunResult r = Run(c.letter, c.path.c_str());
         EXPECT_FALSE(r.ok);
@@ -479,6 +487,17 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     HANDLE h = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+
+    // G's image, over 4 GiB, takes the high half of its length too.
+    {
+        CDiscJob record;
+        CDiscJobTestAccess job(record);
+        job.Setup(dlg.Hwnd(), (ScratchDir(L"cut") + L"\\g.iso").c_str(), L'G');
+        ASSERT_TRUE(job.Prepare(TRUE)) << record.GetReport().GetString();
+        LARGE_INTEGER size = {};
+        EXPECT_TRUE(GetFileSizeEx(job.Image(), &size));
+        EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.VolumeSize());
+    }
 }
 
 TEST_F(DiscRun, RawVolumePathAndDrivePath) {

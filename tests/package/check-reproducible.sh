@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Checks that orvane.exe is reproducible: built a second time from the same
-# sources, in a second build folder (another path, another time), it must equal
-# the first byte for byte, and it may not hold the source folder's path, which
-# two clones in different folders would not share. Only the executable and the
-# package are built again, not the tests. The second build's package must hold
-# a readme that Notepad reads right on every Windows the program runs on: UTF-8
-# with a byte order mark, CRLF line ends, and the build's version in its title.
+# Checks that orvane.exe and its package are reproducible: built a second time
+# from the same sources, in a second build folder (another path, another time,
+# a time zone fourteen hours east of the first's UTC), each must equal the
+# first byte for byte, and the executable may not hold the source folder's
+# path, which two clones in different folders would not share. Only the
+# executable and the package are built again, not the tests. The second
+# build's package must hold a readme that Notepad reads right on every Windows
+# the program runs on: UTF-8 with a byte order mark, CRLF line ends, and the
+# build's version in its title.
 #
 # usage: check-reproducible.sh SOURCE_DIR BUILD_DIR EXE SECOND_BUILD_DIR [CMAKE_ARG...]
 # EXE lies in BUILD_DIR; the CMake arguments configure the second build as the
@@ -18,7 +20,15 @@ log=$(mktemp) readme=$(mktemp)
 trap 'rm -f "$log" "$readme"' EXIT
 # A package left from an earlier version would stand beside the new one.
 rm -f "$second"/orvane-*-win64.zip "$second"/orvane-*-win64.zip.sha256
-if ! { cmake -S "$src" -B "$second" "$@" && cmake --build "$second" --target package -j "$(nproc)"; } >"$log" 2>&1; then
+# The first build's package is made here when it is not there yet. The time
+# zones are written the POSIX way: no zone database is needed.
+if ! TZ=UTC0 cmake --build "$first" --target package >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "the package of $first could not be made" >&2
+  exit 1
+fi
+if ! { cmake -S "$src" -B "$second" "$@" &&
+  TZ=ORV-14 cmake --build "$second" --target package -j "$(nproc)"; } >"$log" 2>&1; then
   cat "$log" >&2
   echo "the second build of orvane.exe and its package in $second failed" >&2
   exit 1
@@ -45,6 +55,9 @@ echo "$exe and $again are the same $(stat -c %s "$exe") bytes; neither names $sr
 zips=("$second"/orvane-*-win64.zip)
 [ ${#zips[@]} = 1 ] && [ -f "${zips[0]}" ] || { echo "the second build made no single package in $second" >&2; exit 1; }
 zip=${zips[0]}
+# The ZIP holds the executable: compared once the executables are the same.
+cmp "$first/${zip##*/}" "$zip" >&2 || { echo "$first/${zip##*/} and $zip differ" >&2; exit 1; }
+echo "$first/${zip##*/} and $zip are the same $(stat -c %s "$zip") bytes"
 version=${zip##*/orvane-}
 version=${version%-win64.zip}
 python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("readme.txt"))' "$zip" >"$readme"

@@ -35,6 +35,8 @@
 #   Q: a file system that ends on a 64 KiB boundary that is not a 1 MiB one,
 #      followed by unreadable sectors (track-at-once run-out): the last block
 #      straddles the file system's end
+#   R: not optical: a floppy drive whose volume holds the smallest FAT16 file
+#      system (named "FAT"); what is written there goes to a tmpfs
 # With ORVANE_ONE_DISC set to an image file, only one drive is made over it:
 # letter ORVANE_ONE_DISC_LETTER (M: unless set), its root a tmpfs of the image's
 # size; ORVANE_ONE_DISC_DEVICE then names its loop device. The disc benchmark
@@ -288,6 +290,13 @@ drives_setup() {
   _drives_loop "$_drives_dir/o-fat32.img" || return 1
   _drives_mount tmpfs "$_drives_dir/root/o" "size=16M,mode=0777" || return 1
   _drives_link o "$_drives_dev" "$_drives_dir/root/o" floppy
+
+  # R: the same with FAT16, at its least size: 4085 clusters of one sector.
+  truncate -s 2080K "$_drives_dir/r-fat16.img" &&
+    mkfs.vfat -F 16 -s 1 -n STICK16 "$_drives_dir/r-fat16.img" >/dev/null || return 1
+  _drives_loop "$_drives_dir/r-fat16.img" || return 1
+  _drives_mount tmpfs "$_drives_dir/root/r" "size=16M,mode=0777" || return 1
+  _drives_link r "$_drives_dev" "$_drives_dir/root/r" floppy
 
   # P: 1 MiB and a bit of a disc; the drive reports 1 MiB more and answers
   # every read past the disc with "invalid parameter".
