@@ -38,7 +38,8 @@ bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle)) drive::Press(hResult, IDOK);
-    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); }, kSessionWait);
+    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); },
+            kSessionWait);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitFor([&] { return m_thread->Finished(); }, kSessionWait);
 }
