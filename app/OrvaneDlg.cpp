@@ -8,6 +8,7 @@
 #include "PaintDC.h"
 #include "Resources.h"
 #include "RunDialog.h"
+#include "ScriptCachePin.h"
 #include "String.h"
 #include "ShellEvents.h"
 #include "UniqueResource.h"
@@ -36,6 +37,9 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_ORVANE_DIALOG) {
 
 BOOL COrvaneDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Under Wine only, before a run's worker can show a dialog in the same
+    // font: Wine's text layout is not safe for two threads (ScriptCachePin.h).
+    if (IsRunningUnderWine()) PinScriptCache(m_hWnd);
 
     if (HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         CString strAboutMenu;

@@ -31,7 +31,7 @@ driver=$(find build/win -name orvane-driver.exe -type f | head -n 1)
 
 work=$(mktemp -d /tmp/orvane-run.XXXXXX)
 export WINEPREFIX=$work/prefix
-export WINEDEBUG=-all
+export WINEDEBUG=-all,err+seh
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export ORVANE_TEST_WORK=$work
 label=ORVANE_SAMPLE

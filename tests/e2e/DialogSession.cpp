@@ -5,6 +5,12 @@
 #include "RunDialog.h"
 #include "ShellEvents.h"
 
+namespace {
+// Upper bound for one step of the session, never a measured time: within the
+// time limits of the suites that use it (30 s and more, tests/e2e/CMakeLists.txt).
+const DWORD kSessionWait = 20000;
+}  // namespace
+
 DialogSession::DialogSession() {
     m_pDlg = new ObservedOrvaneDlg();
     // As the application starts the dialog: COM (the thread's own), common
@@ -19,22 +25,23 @@ DialogSession::DialogSession() {
         m_pDlg = nullptr;
         return nResult;
     });
-    WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr || m_thread->Finished(); }, 30000);
+    WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr || m_thread->Finished(); }, kSessionWait);
 }
 
 DialogSession::~DialogSession() {
     Close();
     // A dialog that would not close is left to the process's end.
-    if (!WaitFor([&] { return m_thread->Finished(); }, 30000)) static_cast<void>(m_thread.release());
+    if (!WaitFor([&] { return m_thread->Finished(); }, kSessionWait)) static_cast<void>(m_thread.release());
 }
 
 bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle)) drive::Press(hResult, IDOK);
-    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); }, 60000);
+    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); },
+            kSessionWait);
     drive::Press(m_hDlg, IDCANCEL);
-    return WaitFor([&] { return m_thread->Finished(); }, 30000);
+    return WaitFor([&] { return m_thread->Finished(); }, kSessionWait);
 }
 
 void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
@@ -102,5 +109,5 @@ void DialogSession::Select(int i) {
 bool DialogSession::FlushPosted() {
     const int target = Selection() == 0 ? -1 : 0;
     PostMessageW(List(), CB_SETCURSEL, static_cast<WPARAM>(target), 0);
-    return WaitFor([&] { return Selection() == target; }, 30000);
+    return WaitFor([&] { return Selection() == target; }, kSessionWait);
 }

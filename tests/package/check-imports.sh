@@ -31,6 +31,14 @@ for dll in "${dlls[@]}"; do
     bad=1
   fi
 done
+# Uniscribe's functions are usp10.dll's on every Windows; gdi32.dll names them
+# only on newer systems and under Wine, where the program would start all the same.
+misplaced=$("$objdump" -p "$exe" |
+  awk '/DLL Name:/ { dll = tolower($3) } $NF ~ /^Script[A-Z]/ && dll != "usp10.dll" { printf " %s!%s", dll, $NF }')
+if [ -n "$misplaced" ]; then
+  echo "$exe imports Uniscribe functions from elsewhere than usp10.dll:$misplaced" >&2
+  bad=1
+fi
 ((has_kernel32)) || { echo "$exe: kernel32.dll missing from the import list (unreadable table?)" >&2; bad=1; }
 ((bad)) && exit 1
 echo "$exe imports only system DLLs: ${dlls[*]}"

@@ -216,6 +216,7 @@ drives_setup() {
     _drives_disc "$letter" "$ORVANE_ONE_DISC" "$(stat -c %s "$ORVANE_ONE_DISC")" || return 1
     _drives_register || return 1
     _drives_ready_letter=$letter
+    _drives_ready_image=$ORVANE_ONE_DISC
     export ORVANE_ONE_DISC_DEVICE=$_drives_dev
     export ORVANE_DRIVES_LETTERS=${letter^^}
     return 0
@@ -225,6 +226,7 @@ drives_setup() {
   _drives_iso "$iso/d.iso" ORVANE_DISC 3000000 2300000 || return 1
   _drives_pad "$iso/d.iso" "$(_drives_round4k $(( $(stat -c %s "$iso/d.iso") + 1 )))"
   _drives_disc d "$iso/d.iso" "$(stat -c %s "$iso/d.iso")" || return 1
+  _drives_ready_image=$iso/d.iso
 
   # E: no label.
   _drives_iso "$iso/e.iso" - 1500000 || return 1
@@ -355,15 +357,24 @@ drives_setup() {
 }
 
 # Waits until the mount manager of the (restarted) wineserver knows the drives:
-# the first label read can come back empty while it is starting.
+# the first label read can come back empty while it is starting. The check
+# looks for the disc's own label in what "vol" prints, whatever the language of
+# the rest (cmd.exe speaks the locale's); for a disc without a label it takes
+# a "vol" that succeeds.
 _drives_ready_letter=d
+_drives_ready_image=
 drives_ready() {
-  local t
+  local t label=
+  [ -n "$_drives_ready_image" ] && label=$(blkid -o value -s LABEL "$_drives_ready_image" 2>/dev/null)
   for t in $(seq 40); do
-    wine cmd.exe /c vol "$_drives_ready_letter:" 2>/dev/null | grep -q 'Volume in drive .* is ' && return 0
+    if [ -n "$label" ]; then
+      wine cmd.exe /c vol "$_drives_ready_letter:" 2>/dev/null | grep -qF -- "$label" && return 0
+    else
+      wine cmd.exe /c vol "$_drives_ready_letter:" >/dev/null 2>&1 && return 0
+    fi
     sleep 0.25
   done
-  _drives_log "drive $_drives_ready_letter: shows no label"
+  _drives_log "drive $_drives_ready_letter: shows no label${label:+ (expected $label)}"
   return 1
 }
 

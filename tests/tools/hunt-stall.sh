@@ -4,8 +4,9 @@
 # and, while it still hangs, the call stacks of all its threads (winedbg).
 #
 # usage: tests/tools/with-test-env.sh tests/tools/hunt-stall.sh \
-#          [-n ROUNDS] [-s SECONDS] [-d WINEDEBUG] [-o DIR] EXE...
+#          [-n ROUNDS] [-t SECONDS] [-s SECONDS] [-d WINEDEBUG] [-o DIR] EXE...
 #   -n  rounds in all, the executables taking turns (default 100)
+#   -t  start no round once this many seconds have passed (default: no limit)
 #   -s  a round running longer than this is taken as hung (default 60)
 #   -d  Wine debug channels for the trace (default +msg,+win; -all for none)
 #   -o  where the evidence goes (default $ORVANE_TEST_WORK/../orvane-stall.<pid>,
@@ -14,15 +15,15 @@
 # code, seconds) and ends with the count of passed, failed and hung rounds.
 set -uo pipefail
 
-rounds=100 limit=60 channels=+msg,+win out=
-while getopts n:s:d:o: opt; do
+rounds=100 limit=60 channels=+msg,+win out= until=
+while getopts n:t:s:d:o: opt; do
   case $opt in
-    n) rounds=$OPTARG ;; s) limit=$OPTARG ;; d) channels=$OPTARG ;; o) out=$OPTARG ;;
+    n) rounds=$OPTARG ;; t) until=$OPTARG ;; s) limit=$OPTARG ;; d) channels=$OPTARG ;; o) out=$OPTARG ;;
     *) exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
-(($#)) || { echo "usage: hunt-stall.sh [-n ROUNDS] [-s SECONDS] [-d WINEDEBUG] [-o DIR] EXE..." >&2; exit 2; }
+(($#)) || { echo "usage: hunt-stall.sh [-n ROUNDS] [-t SECONDS] [-s SECONDS] [-d WINEDEBUG] [-o DIR] EXE..." >&2; exit 2; }
 exes=("$@")
 out=${out:-$(dirname "${ORVANE_TEST_WORK:-/tmp/x}")/orvane-stall.$$}
 mkdir -p "$out"
@@ -30,6 +31,7 @@ echo "hunt-stall: evidence of hung rounds goes to $out"
 
 passed=0 failed=0 hung=0
 for ((i = 1; i <= rounds; i++)); do
+  if [ -n "$until" ] && ((SECONDS >= until)); then rounds=$((i - 1)); break; fi
   exe=${exes[$(((i - 1) % ${#exes[@]}))]}
   start=$SECONDS
   WINEDEBUG=$channels timeout -s KILL $((limit + 150)) wine "$exe" >"$out/out.$i" 2>"$out/trace.$i" &
