@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "ClientDC.h"
+
 namespace {
 
 // Every printable ASCII character and the punctuation of the program's texts,
@@ -54,11 +56,10 @@ void PinScriptCache(HWND hWnd) {
     static LONG s_nDone = 0;
     if (::InterlockedExchange(&s_nDone, 1)) return;
     HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hWnd, WM_GETFONT, 0, 0));
-    HDC hDC = ::GetDC(hWnd);
-    if (!hDC) return;
-    HGDIOBJ hOld = hFont ? ::SelectObject(hDC, hFont) : nullptr;
-    LayOut(hDC, &s_cache, kLatinSample);
-    LayOut(hDC, &s_cache, kCyrillicSample);
-    if (hOld) ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hWnd, hDC);
+    const CClientDC dc(CWnd::FromHandle(hWnd));
+    if (!dc.GetSafeHdc()) return;
+    HGDIOBJ hOld = hFont ? ::SelectObject(dc, hFont) : nullptr;
+    LayOut(dc, &s_cache, kLatinSample);
+    LayOut(dc, &s_cache, kCyrillicSample);
+    if (hOld) ::SelectObject(dc, hOld);
 }
