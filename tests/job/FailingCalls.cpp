@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace failing {
 

@@ -14,7 +14,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace failing {
 
