@@ -10,26 +10,13 @@
 #include "AboutDlg.h"
 #include "DialogThread.h"
 #include "ResultDialog.h"
+#include "TestFiles.h"
 #include "WindowWaits.h"
 #include "resource.h"
 
 namespace {
 
 const wchar_t kResultTitle[] = L"orvane - иформация";
-
-std::vector<std::wstring> SplitLines(const std::wstring& text) {
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-}
 
 std::wstring EditLine(HWND hEdit, int nLine) {
     wchar_t buf[1024] = {};
@@ -61,7 +48,9 @@ TEST(ResultDialog, ShowsTheReportUnchangedOneLinePerLineWithFocusOnOk) {
     ASSERT_NE(hEdit, nullptr);
 
     EXPECT_EQ(WindowText(hEdit), kReport);
-    const std::vector<std::wstring> lines = SplitLines(kReport);
+    // The report's lines, and the empty one after its last CR LF.
+    std::vector<std::wstring> lines = files::SplitLines(kReport);
+    lines.push_back(L"");
     ASSERT_EQ(::SendMessageW(hEdit, EM_GETLINECOUNT, 0, 0), static_cast<LRESULT>(lines.size()));
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(EditLine(hEdit, static_cast<int>(i)), lines[i]) << "line " << i;
 

@@ -16,6 +16,16 @@ const DWORD kWait = 40000;
 
 const wchar_t kIdleTitle[] = L"Создание образа CD/DVD";
 
+bool EndsWith(const std::wstring& s, const std::wstring& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+size_t CountOf(const std::wstring& s, const std::wstring& what) {
+    size_t n = 0;
+    for (size_t p = s.find(what); p != std::wstring::npos; p = s.find(what, p + what.size())) ++n;
+    return n;
+}
+
 // The report line that starts with label, without its CR LF ("" when absent).
 std::wstring Line(const std::wstring& report, const std::wstring& label) {
     size_t p = report.find(label + L"\t");
@@ -46,7 +56,7 @@ WNDPROC g_pfnMainProc = nullptr;
 LRESULT CALLBACK WatchedMainProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (uMsg == CRunDialog::s_uRunReadingMsg)
         g_markMessages.push_back(
-            {wParam != 0, CRunDialog::IsRunReading(hwnd) != FALSE, files::ReadReportFile(files::HashesLogPath())});
+            {wParam != 0, CRunDialog::IsRunReading(hwnd) != FALSE, files::ReadUtf16(files::ProgramLogPath())});
     const LRESULT nResult = CallWindowProcW(g_pfnMainProc, hwnd, uMsg, wParam, lParam);
     if (uMsg == WM_SETTEXT && g_nMinimizedMidRun == -1 && CRunDialog::IsRunReading(hwnd)) {
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -115,9 +125,9 @@ protected:
 };
 
 TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
-    const files::Expect e = files::ExpectFor(L'D');
+    const files::Expectation e = files::Expect(L'D');
     ASSERT_FALSE(e.sha1.empty()) << "no checksums for drive D";
-    const std::wstring log = files::HashesLogPath();
+    const std::wstring log = files::ProgramLogPath();
     g_markMessages.clear();
     WatchMainDialog(true);
 
@@ -141,15 +151,14 @@ TEST_F(RunTest, HashesShowsTheReportThatOrvaneLogEndsWith) {
     EXPECT_EQ(e.crc, Line(report, L"CRC-32:"));
     EXPECT_EQ(e.md5, Line(report, L"MD5:"));
     EXPECT_EQ(e.sha1, Line(report, L"SHA-1:"));
-    EXPECT_TRUE(files::EndsWith(files::ReadReportFile(log), report + L"\r\n"))
-        << "orvane.log does not end with the report shown";
+    EXPECT_TRUE(EndsWith(files::ReadUtf16(log), report + L"\r\n")) << "orvane.log does not end with the report shown";
     // The reading mark is set and cleared on the dialog's thread, each by its
     // message (the shutdown block reason belongs to that thread), and cleared
     // once the report is saved.
     ASSERT_EQ(2u, marks.size());
     EXPECT_TRUE(marks[0].bSet && !marks[0].bReading);
     EXPECT_TRUE(!marks[1].bSet && marks[1].bReading);
-    EXPECT_TRUE(files::EndsWith(marks[1].log, report + L"\r\n")) << "the mark was cleared before the report was saved";
+    EXPECT_TRUE(EndsWith(marks[1].log, report + L"\r\n")) << "the mark was cleared before the report was saved";
 
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
@@ -194,13 +203,12 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
 
     const std::wstring report = drive::ResultText(hResult);
     EXPECT_EQ(L"\"" + image + L"\"", Line(report, L"Файл:"));
-    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(report, L"SHA-1:"));
-    std::string got, want;
-    ASSERT_TRUE(files::ReadAll(image, got)) << "no image file";
-    ASSERT_TRUE(files::ReadAll(files::IsoOf(L'D'), want));
+    EXPECT_EQ(files::Expect(L'D').sha1, Line(report, L"SHA-1:"));
+    ASSERT_TRUE(files::FileExists(image)) << "no image file";
+    const std::vector<uint8_t> got = files::ReadBytes(image), want = files::ReadBytes(files::IsoPath(L'D'));
     EXPECT_EQ(want.size(), got.size());
     EXPECT_TRUE(got == want) << "the image differs from the disc";
-    EXPECT_EQ(report + L"\r\n", files::ReadReportFile(image + L".log"));
+    EXPECT_EQ(L"\xFEFF" + report + L"\r\n", files::ReadUtf16(image + L".log"));
     // The chosen folder did not become the current one, which would hold it open.
     EXPECT_EQ(cwd, CurrentFolder());
 
@@ -210,7 +218,7 @@ TEST_F(RunTest, SaveProposesTheLabelAddsIsoAndWritesTheDiscExactly) {
 
 TEST_F(RunTest, CancellingSaveAsWritesNothingAndRestoresTheDialog) {
     const std::wstring dir = files::ScratchDir(L"cancel");
-    const std::wstring logBefore = files::ReadReportFile(files::HashesLogPath());
+    const std::wstring logBefore = files::ReadUtf16(files::ProgramLogPath());
     drive::Press(s.Dlg(), IDOK);
     HWND hSaveAs = drive::WaitSaveAsDialog(s.Dlg(), kWait);
     ASSERT_TRUE(hSaveAs);
@@ -222,8 +230,8 @@ TEST_F(RunTest, CancellingSaveAsWritesNothingAndRestoresTheDialog) {
     ASSERT_TRUE(WaitFor([&] { return AllRunButtons(s.Dlg(), true); }, kWait));
     EXPECT_EQ(nullptr, FindOwnedDialog(s.Dlg())) << "a dialog is still open";
     EXPECT_EQ(kIdleTitle, WindowText(s.Dlg()));
-    EXPECT_EQ(0, files::FileCount(dir));
-    EXPECT_EQ(logBefore, files::ReadReportFile(files::HashesLogPath()));
+    EXPECT_TRUE(files::FolderFiles(dir).empty());
+    EXPECT_EQ(logBefore, files::ReadUtf16(files::ProgramLogPath()));
 }
 
 TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
@@ -240,11 +248,9 @@ TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\d"));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
-    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
-    std::string got, want;
-    ASSERT_TRUE(files::ReadAll(dir + L"\\d.iso", got));
-    ASSERT_TRUE(files::ReadAll(files::IsoOf(L'D'), want));
-    EXPECT_TRUE(got == want);
+    EXPECT_EQ(files::Expect(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    ASSERT_TRUE(files::FileExists(dir + L"\\d.iso"));
+    EXPECT_TRUE(files::ReadBytes(dir + L"\\d.iso") == files::ReadBytes(files::IsoPath(L'D')));
     // The list has no drive selected any more: nothing to run.
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult, false));
 }
@@ -252,20 +258,20 @@ TEST_F(RunTest, ADriveRemovedWhileSaveAsIsOpenDoesNotDisturbTheRun) {
 // Runs follow one another in one session: each starts, shows its own report
 // and leaves the dialog idle for the next.
 TEST_F(RunTest, ConsecutiveRunsInOneSessionEachShowTheirReport) {
-    const std::wstring log = files::HashesLogPath();
-    const size_t nBefore = files::CountOf(files::ReadReportFile(log), L"Старт:");
+    const std::wstring log = files::ProgramLogPath();
+    const size_t nBefore = CountOf(files::ReadUtf16(log), L"Старт:");
     for (int i = 0; i < 3; ++i) {
         drive::Press(s.Dlg(), 1004);
         HWND hResult = WaitResult();
         ASSERT_TRUE(hResult) << "run " << i + 1 << " showed no report";
         ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
     }
-    EXPECT_EQ(nBefore + 3, files::CountOf(files::ReadReportFile(log), L"Старт:"));
+    EXPECT_EQ(nBefore + 3, CountOf(files::ReadUtf16(log), L"Старт:"));
 }
 
 TEST_F(RunTest, OnlyOneRunAtATime) {
-    const std::wstring log = files::HashesLogPath();
-    const size_t nBefore = files::CountOf(files::ReadReportFile(log), L"Старт:");
+    const std::wstring log = files::ProgramLogPath();
+    const size_t nBefore = CountOf(files::ReadUtf16(log), L"Старт:");
 
     // Two presses in a row reach the dialog before the first worker has
     // locked the buttons: the second one starts nothing.
@@ -296,7 +302,7 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult, false));
     // Idle again: no other dialog is waiting, and the log has one report more.
     EXPECT_EQ(nullptr, FindOwnedDialog(s.Dlg()));
-    EXPECT_EQ(nBefore + 1, files::CountOf(files::ReadReportFile(log), L"Старт:"));
+    EXPECT_EQ(nBefore + 1, CountOf(files::ReadUtf16(log), L"Старт:"));
 }
 
 // A Save run on drive N:, whose UDF label holds characters that no file name
@@ -322,8 +328,8 @@ TEST_F(RunTest, SaveProposesTheLabelMadeFitForAFileName) {
     ASSERT_TRUE(drive::ConfirmSaveAs(hSaveAs, dir + L"\\" + WindowText(hName)));
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
-    EXPECT_EQ(files::ExpectFor(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
-    EXPECT_TRUE(files::Exists(dir + L"\\" + proposal + L".iso"));
+    EXPECT_EQ(files::Expect(L'N').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    EXPECT_TRUE(files::FileExists(dir + L"\\" + proposal + L".iso"));
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 }
 
@@ -347,7 +353,7 @@ TEST_F(RunTest, ThePressLocksTheButtonsAndRefreshWaitsForTheRun) {
 
     HWND hResult = WaitResult();
     ASSERT_TRUE(hResult);
-    EXPECT_EQ(files::ExpectFor(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
+    EXPECT_EQ(files::Expect(L'D').sha1, Line(drive::ResultText(hResult), L"SHA-1:"));
     ASSERT_NO_FATAL_FAILURE(CloseResultAndWaitIdle(hResult));
 }
 
@@ -429,9 +435,8 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_exe = files::Env(L"ORVANE_EXE");
+        m_exe = files::EnvDir(L"ORVANE_EXE");
         if (m_exe.empty()) GTEST_SKIP() << "ORVANE_EXE not set (run through ctest)";
-        m_exe = files::FromUnix(m_exe);
     }
     void TearDown() override {
         if (m_pi.hProcess) {
@@ -474,11 +479,8 @@ double SavePercent(HWND hDlg) {
 TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     const std::wstring dir = files::ScratchDir(L"killed");
     const std::wstring image = dir + L"\\big.iso";
-    const std::string old(300000, 'o');
-    HANDLE h = CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ASSERT_TRUE(WriteFile(h, old.data(), static_cast<DWORD>(old.size()), &n, nullptr));
-    CloseHandle(h);
+    const std::vector<uint8_t> old(300000, 'o');
+    ASSERT_TRUE(files::WriteBytes(image, old));
 
     HWND hDlg = Start(m_exe);
     ASSERT_TRUE(hDlg) << "orvane.exe showed no main dialog";
@@ -512,10 +514,9 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hKill, kWait));
     CloseHandle(hKill);
 
-    EXPECT_TRUE(WaitFor([&] { return files::FileCount(dir) == 1; }, kWait))
-        << files::FileCount(dir) << " files after the kill at " << dAt << " %";
-    std::string now;
-    ASSERT_TRUE(files::ReadAll(image, now));
+    EXPECT_TRUE(WaitFor([&] { return files::FolderFiles(dir).size() == 1; }, kWait))
+        << files::FolderFiles(dir).size() << " files after the kill at " << dAt << " %";
+    const std::vector<uint8_t> now = files::ReadBytes(image);
     EXPECT_TRUE(now == old) << "the old image was changed: " << now.size() << " bytes";
 }
 
@@ -523,10 +524,10 @@ TEST_F(ProgramTest, KilledSaveRunLeavesTheOldImage) {
 // mount): a Hashes run shows its report as usual, and then the line that says
 // the report file was not saved, where and why.
 TEST_F(ProgramTest, UnsavedReportIsShown) {
-    const std::wstring rw = files::Env(L"ORVANE_DRIVES_BIN"), ro = files::Env(L"ORVANE_DRIVES_BIN_RO");
+    const std::wstring rw = files::EnvDir(L"ORVANE_DRIVES_BIN"), ro = files::EnvDir(L"ORVANE_DRIVES_BIN_RO");
     if (rw.empty() || ro.empty()) GTEST_SKIP() << "no read-only program folder";
-    ASSERT_TRUE(CopyFileW(m_exe.c_str(), (files::FromUnix(rw) + L"\\orvane.exe").c_str(), FALSE));
-    const std::wstring exe = files::FromUnix(ro) + L"\\orvane.exe";
+    ASSERT_TRUE(CopyFileW(m_exe.c_str(), (rw + L"\\orvane.exe").c_str(), FALSE));
+    const std::wstring exe = ro + L"\\orvane.exe";
     HWND hDlg = Start(exe);
     ASSERT_TRUE(hDlg) << "orvane.exe showed no main dialog";
     ASSERT_TRUE(WaitFor([&] { return drive::IsItemEnabled(hDlg, 1004); }, kWait));
@@ -535,16 +536,16 @@ TEST_F(ProgramTest, UnsavedReportIsShown) {
     ASSERT_TRUE(hResult);
     const std::wstring text = drive::ResultText(hResult);
 
-    const files::Expect e = files::ExpectFor(L'D');
+    const files::Expectation e = files::Expect(L'D');
     EXPECT_EQ(e.sha1, Line(text, L"SHA-1:"));
-    const std::wstring last = L"\r\nОтчёт не сохранён:\t\"" + files::FromUnix(ro) + L"\\orvane.log\", ";
+    const std::wstring last = L"\r\nОтчёт не сохранён:\t\"" + ro + L"\\orvane.log\", ";
     const size_t at = text.find(last);
     ASSERT_NE(std::wstring::npos, at) << std::string(text.begin(), text.end());
     // The report's own seven lines come first, the extra line is the last one.
-    EXPECT_EQ(7u, files::CountOf(text.substr(0, at + 2), L"\r\n"));
+    EXPECT_EQ(7u, CountOf(text.substr(0, at + 2), L"\r\n"));
     EXPECT_NE(0, _wtoi(text.c_str() + at + last.size()));
     EXPECT_EQ(text.size() - 2, text.find(L"\r\n", at + last.size()));
-    EXPECT_FALSE(files::Exists(files::FromUnix(rw) + L"\\orvane.log"));
+    EXPECT_FALSE(files::FileExists(rw + L"\\orvane.log"));
 
     drive::Press(hResult, IDOK);
     // "Выход" comes back a moment before the run's mark goes, and is refused

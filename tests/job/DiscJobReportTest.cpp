@@ -4,6 +4,7 @@
 #include "JobTestSupport.h"
 #include "resource.h"
 
+using namespace files;
 using namespace jobtest;
 
 namespace {
@@ -208,11 +209,11 @@ TEST(ReportFile, UnopenableFileIsNotWritten) {
 // A report file on a full target: the write that falls short fails the save,
 // and the file is left as it was.
 TEST(ReportFile, ShortWriteIsNotSaved) {
-    const std::wstring dir = EnvDir("ORVANE_DRIVES_SMALL");
+    const std::wstring dir = TargetDir(L"ORVANE_DRIVES_SMALL");
     if (dir.empty()) GTEST_SKIP() << "no small target (run under tests/tools/with-test-env.sh)";
     const std::wstring filler = dir + L"\\filler", image = dir + L"\\full.iso";
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(filler, std::vector<uint8_t>(2 * 1048576)));
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0}));
+    ASSERT_TRUE(WriteBytes(filler, std::vector<uint8_t>(2 * 1048576)));
+    ASSERT_TRUE(WriteBytes(image + L".log", {0xFF, 0xFE, 'A', 0}));
     CDiscJob job;
     CDiscJobTestAccess(job).ImagePath() = image.c_str();
     CDiscJobTestAccess(job).Report() = std::wstring(64 * 1024, L'B').c_str();

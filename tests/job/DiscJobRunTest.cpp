@@ -9,6 +9,7 @@
 #include "JobTestSupport.h"
 #include "RunDialog.h"
 
+using namespace files;
 using namespace jobtest;
 
 namespace {
@@ -79,13 +80,6 @@ protected:
         return r;
     }
 
-    static std::wstring ProgramLog() {
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring p(exe);
-        return p.substr(0, p.rfind(L'\\') + 1) + L"orvane.log";
-    }
-
     // The report file holds the report, followed by an empty line, at its end.
     static void ExpectSaved(const std::wstring& logPath, const std::wstring& report) {
         const std::wstring text = ReadUtf16(logPath);
@@ -151,7 +145,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     // A second Save to the same path replaces the image and appends its report.
     // A file that bears the name of an unfinished image is not touched.
     const std::vector<uint8_t> other = {'k', 'e', 'e', 'p'};
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(image + L".partial", other));
+    ASSERT_TRUE(WriteBytes(image + L".partial", other));
     RunResult again = Run(L'D', image.c_str());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(ReadUtf16(image + L".log"), L"\xFEFF" + save.report + L"\r\n" + again.report + L"\r\n");
@@ -160,7 +154,7 @@ TEST_F(DiscRun, SaveCopiesTheDiscAndHashesAgree) {
     ExpectFolderHolds(dir, {L"Образ диска D.iso", L"Образ диска D.iso.log", L"Образ диска D.iso.partial"});
 
     // Hashes runs: same checksums, no file line, the report beside the program.
-    const std::wstring log = ProgramLog();
+    const std::wstring log = ProgramLogPath();
     DeleteFileW(log.c_str());
     RunResult hashes = Run(L'D', nullptr);
     EXPECT_TRUE(hashes.ok) << hashes.report;
@@ -312,7 +306,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
     EXPECT_EQ(r.lines[4].rfind(L"Ошибка:\t3, ", 0), 0u) << r.lines[4];
 
     // A read-only file system.
-    const std::wstring ro = EnvDir("ORVANE_DRIVES_RO") + L"\\d.iso";
+    const std::wstring ro = EnvDir(L"ORVANE_DRIVES_RO") + L"\\d.iso";
     r = Run(L'D', ro.c_str());
     EXPECT_FALSE(r.ok);
     ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
@@ -324,7 +318,7 @@ TEST_F(DiscRun, ImageCannotBeCreated) {
 // (Wine here: 8 KiB of 1 MiB), and the run must report that as a full disk.
 // For H the write that does not fit is that of the last block.
 TEST_F(DiscRun, TargetWithoutRoom) {
-    const std::wstring dir = EnvDir("ORVANE_DRIVES_SMALL");
+    const std::wstring dir = TargetDir(L"ORVANE_DRIVES_SMALL");
     for (wchar_t letter : {L'D', L'H'}) {
         const std::wstring image = dir + L"\\" + letter + L".iso";
         RunResult r = Run(letter, image.c_str());
@@ -347,11 +341,11 @@ TEST_F(DiscRun, FailedSaveKeepsTheOldImage) {
         wchar_t letter;
         std::wstring dir;
         int unread;  // blocks not read
-    } cases[] = {{L'I', ScratchDir(L"readerror"), 1}, {L'D', EnvDir("ORVANE_DRIVES_FLUSHFAIL"), 0}};
+    } cases[] = {{L'I', ScratchDir(L"readerror"), 1}, {L'D', TargetDir(L"ORVANE_DRIVES_FLUSHFAIL"), 0}};
     const std::vector<uint8_t> old = ReadBytes(IsoPath(L'E'));
     for (const auto& c : cases) {
         const std::wstring image = c.dir + L"\\old.iso";
-        ASSERT_NO_FATAL_FAILURE(WriteBytes(image, old));
+        ASSERT_TRUE(WriteBytes(image, old));
         RunResult r = Run(c.letter, image.c_str());
         EXPECT_FALSE(r.ok);
         ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, 5));
@@ -397,11 +391,11 @@ TEST_F(DiscRun, TargetThatCannotTakeTheImageIsRefusedBeforeReading) {
     const std::wstring tooLong = dir + L"\\" + std::wstring(MAX_PATH - 6 - dir.size(), L'x');
     const std::wstring tooLongForTry99 = dir + L"\\" + std::wstring(MAX_PATH - 12 - dir.size(), L'x');
     const std::vector<uint8_t> old = {'o', 'l', 'd'};
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(readOnly, old));
+    ASSERT_TRUE(WriteBytes(readOnly, old));
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(held, old));
-    ASSERT_NO_FATAL_FAILURE(WriteBytes(shared, old));
+    ASSERT_TRUE(WriteBytes(held, old));
+    ASSERT_TRUE(WriteBytes(shared, old));
     HANDLE hHeld = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     HANDLE hShared = CreateFileW(shared.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -460,7 +454,7 @@ TEST_F(DiscRun, SizeIsAskedOfTheDrivesRoot) {
 // A run cut short after its preparation: the record's destructor lets go of
 // the volume, the image and the buffer.
 TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
-    const std::wstring image = ScratchDir(L"cut") + L"\\d.iso";
+    const std::wstring dir = ScratchDir(L"cut"), image = dir + L"\\d.iso";
     CTestDialog dlg;
     const long before = HandleCount();
     {
@@ -476,14 +470,14 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
         LARGE_INTEGER size = {};
         EXPECT_TRUE(GetFileSizeEx(job.Image(), &size));
         EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), job.VolumeSize());
-        EXPECT_EQ(FolderFiles(ScratchDir(L"cut")), std::vector<std::wstring>{L"d.iso.partial"});
+        EXPECT_EQ(FolderFiles(dir), std::vector<std::wstring>{L"d.iso.partial"});
     }
     if (before >= 0) {
         EXPECT_EQ(HandleCount(), before);
     }
     // The unfinished image is gone, as after any failed Save run, and nobody
     // holds the volume: it opens without sharing.
-    EXPECT_TRUE(FolderFiles(ScratchDir(L"cut")).empty());
+    EXPECT_TRUE(FolderFiles(dir).empty());
     HANDLE h = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -492,7 +486,7 @@ TEST_F(DiscRun, DestructorReleasesWhatARunStillHolds) {
     {
         CDiscJob record;
         CDiscJobTestAccess job(record);
-        job.Setup(dlg.Hwnd(), (ScratchDir(L"cut") + L"\\g.iso").c_str(), L'G');
+        job.Setup(dlg.Hwnd(), (dir + L"\\g.iso").c_str(), L'G');
         ASSERT_TRUE(job.Prepare(TRUE)) << record.GetReport().GetString();
         LARGE_INTEGER size = {};
         EXPECT_TRUE(GetFileSizeEx(job.Image(), &size));
@@ -517,7 +511,7 @@ protected:
         m_bSave = bSave;
         m_dir = ScratchDir(L"sweep");
         m_image = m_dir + L"\\e.iso";
-        m_log = bSave ? m_image + L".log" : ProgramLog();
+        m_log = bSave ? m_image + L".log" : ProgramLogPath();
         m_disc = ReadBytes(IsoPath(L'E'));
         m_expect = Expect(L'E');
     }
@@ -525,7 +519,7 @@ protected:
     // The run, and what it took given back; a run without a fault records the calls it made.
     RunResult RunWith(const failing::Fault& fault) {
         for (const std::wstring& name : FolderFiles(m_dir)) DeleteFileW((m_dir + L"\\" + name).c_str());
-        WriteBytes(m_image, kOld);
+        EXPECT_TRUE(WriteBytes(m_image, kOld));
         DeleteFileW(m_log.c_str());
         const failing::CArmed armed(fault);
         RunResult r = Run(L'E', m_bSave ? m_image.c_str() : nullptr);

@@ -1,5 +1,6 @@
-// Shared helpers of the job tests: a window standing in for the main dialog,
-// the virtual drives' expectations, and files read back as bytes or text.
+// Shared helpers of the job tests: the record's steps and fields, a window
+// standing in for the main dialog, and the lines of a successful report. The
+// files and drives of the test environment are the kit's (TestFiles.h).
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "DiscJob.h"
+#include "TestFiles.h"
 
 // The tests' one way to a job record's steps and fields, which the record
 // keeps to itself.
@@ -72,38 +74,14 @@ private:
     std::function<void()> m_onTitle;
 };
 
-// What a virtual drive yields: byte count and checksums (upper-case hex).
-struct Expectation {
-    uint64_t size = 0;
-    std::wstring crc, md5, sha1;
-};
-
 // True when the virtual drives of tests/tools/drives.sh are set up.
 bool DrivesAvailable();
-Expectation Expect(wchar_t letter);
-// Windows path of the image file that drive LETTER serves (its ISO).
-std::wstring IsoPath(wchar_t letter);
-// Windows path of a Unix directory named by an environment variable.
-std::wstring EnvDir(const char* name);
-// A fresh, empty folder for one test's files (Windows path, no trailing backslash).
-std::wstring ScratchDir(const wchar_t* name);
-
-std::vector<uint8_t> ReadBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
-// Names of the files in a folder, sorted.
-std::vector<std::wstring> FolderFiles(const std::wstring& dir);
-// A file's contents as UTF-16 code units (bytes taken in pairs, little-endian).
-std::wstring ReadUtf16(const std::wstring& path);
-// The report's lines, without their CR LF. An unterminated last piece is kept.
-std::vector<std::wstring> SplitLines(const std::wstring& text);
-std::wstring GroupDigits(uint64_t value);
 // Number of open handles of this process, or -1 when the system does not say.
 long HandleCount();
 
 // The lines of a successful report after the start and disc lines are as a
 // run of LETTER should give them (size, optional file, time, three checksums).
-void ExpectSuccessLines(const std::vector<std::wstring>& lines, const Expectation& e, const std::wstring& sizeText,
-                        const std::wstring& imagePath);
+void ExpectSuccessLines(const std::vector<std::wstring>& lines, const files::Expectation& e,
+                        const std::wstring& sizeText, const std::wstring& imagePath);
 
 }  // namespace jobtest
