@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "DialogSession.h"
 #include "DialogThread.h"
 #include "OrvaneApp.h"
 #include "RunDialog.h"
-#include "TestableDlg.h"
 #include "WindowWaits.h"
 #include "resource.h"
 
@@ -36,101 +36,51 @@ std::vector<std::wstring> OpticalDriveRoots() {
     return roots;
 }
 
-struct ListedItem {
-    std::wstring text;
-    int image;
-    int selectedImage;
-    const DriveItemData* data;
-};
+using ListedItem = DialogSession::Item;
 
 class MainDialog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_thread = std::make_unique<DialogThread>([this] {
-            CTestableDlg dlg;
-            return dlg.DoModal();
-        });
-        m_hDlg = WaitForThreadWindow(m_thread->ThreadId(), kMainTitle);
-        ASSERT_NE(m_hDlg, nullptr) << "the main dialog did not appear";
-        m_hList = ::GetDlgItem(m_hDlg, IDC_DRIVES);
-    }
+    void SetUp() override { ASSERT_TRUE(s.Started()) << "the main dialog did not appear"; }
 
     void TearDown() override {
-        if (m_hDlg && ::IsWindow(m_hDlg)) Command(IDCANCEL);
-        EXPECT_EQ(m_thread->Join(), IDCANCEL);
+        EXPECT_TRUE(s.Close());
+        EXPECT_EQ(s.ModalResult(), IDCANCEL);
     }
 
-    void Command(int id, int code = BN_CLICKED) {
-        ::SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(m_hDlg, id)));
-    }
-
-    void SelectByUser(int index) {
-        ::SendMessageW(m_hList, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ::SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_DRIVES, CBN_SELCHANGE), reinterpret_cast<LPARAM>(m_hList));
-    }
-
+    // Runs fn with the dialog object on the dialog's thread and waits for it.
     void OnDialogThread(const std::function<void(CTestableDlg&)>& fn) {
-        HWND hDlg = m_hDlg;
-        CTestableDlg::RunOnDialogThread(m_hDlg,
-                                        [&] { fn(*static_cast<CTestableDlg*>(CWnd::FromHandlePermanent(hDlg))); });
+        s.OnDialogThread([&] { fn(s.Object()); });
     }
 
-    std::vector<ListedItem> Items() {
-        std::vector<ListedItem> items;
-        const int n = static_cast<int>(::SendMessageW(m_hList, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-            wchar_t text[MAX_PATH] = {};
-            COMBOBOXEXITEMW item = {};
-            item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
-            item.iItem = i;
-            item.pszText = text;
-            item.cchTextMax = MAX_PATH;
-            EXPECT_TRUE(::SendMessageW(m_hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-            items.push_back(
-                {text, item.iImage, item.iSelectedImage, reinterpret_cast<const DriveItemData*>(item.lParam)});
-        }
-        return items;
-    }
-
-    int ImageCount() {
-        auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hList, CBEM_GETIMAGELIST, 0, 0));
-        return hImages ? ::ImageList_GetImageCount(hImages) : -1;
-    }
-
-    bool Enabled(int id) { return ::IsWindowEnabled(::GetDlgItem(m_hDlg, id)) != FALSE; }
-    int Selection() { return static_cast<int>(::SendMessageW(m_hList, CB_GETCURSEL, 0, 0)); }
-
-    std::unique_ptr<DialogThread> m_thread;
-    HWND m_hDlg = nullptr;
-    HWND m_hList = nullptr;
+    DialogSession s;
 };
 
 TEST_F(MainDialog, StartsWithTitleIconsFocusAndButtons) {
-    EXPECT_EQ(WindowText(m_hDlg), kMainTitle);
-    EXPECT_EQ(FocusOfThread(m_thread->ThreadId()), ::GetDlgItem(m_hDlg, IDC_REFRESH));
-    EXPECT_TRUE(Enabled(IDC_REFRESH));
-    EXPECT_TRUE(Enabled(IDCANCEL));
-    EXPECT_TRUE(Enabled(IDC_DRIVES));
-    EXPECT_EQ(Enabled(IDOK), Enabled(IDC_HASHES));
+    EXPECT_EQ(WindowText(s.Dlg()), kMainTitle);
+    EXPECT_EQ(FocusOfThread(s.ThreadId()), ::GetDlgItem(s.Dlg(), IDC_REFRESH));
+    EXPECT_TRUE(s.Enabled(IDC_REFRESH));
+    EXPECT_TRUE(s.Enabled(IDCANCEL));
+    EXPECT_TRUE(s.Enabled(IDC_DRIVES));
+    EXPECT_EQ(s.Enabled(IDOK), s.Enabled(IDC_HASHES));
 
-    auto hBig = reinterpret_cast<HICON>(::SendMessageW(m_hDlg, WM_GETICON, ICON_BIG, 0));
-    auto hSmall = reinterpret_cast<HICON>(::SendMessageW(m_hDlg, WM_GETICON, ICON_SMALL, 0));
+    auto hBig = reinterpret_cast<HICON>(::SendMessageW(s.Dlg(), WM_GETICON, ICON_BIG, 0));
+    auto hSmall = reinterpret_cast<HICON>(::SendMessageW(s.Dlg(), WM_GETICON, ICON_SMALL, 0));
     EXPECT_NE(hBig, nullptr);
     EXPECT_EQ(hBig, hSmall);
     // The drag icon is the same application icon.
-    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(m_hDlg, WM_QUERYDRAGICON, 0, 0)), hBig);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(s.Dlg(), WM_QUERYDRAGICON, 0, 0)), hBig);
 
     const std::vector<std::wstring> roots = OpticalDriveRoots();
-    const std::vector<ListedItem> items = Items();
+    const std::vector<ListedItem> items = s.Items();
     if (roots.empty()) {
         EXPECT_TRUE(items.empty());
-        EXPECT_EQ(Selection(), CB_ERR);
-        EXPECT_FALSE(Enabled(IDOK));
-        EXPECT_FALSE(Enabled(IDC_HASHES));
+        EXPECT_EQ(s.Selection(), CB_ERR);
+        EXPECT_FALSE(s.Enabled(IDOK));
+        EXPECT_FALSE(s.Enabled(IDC_HASHES));
     } else {
         ASSERT_FALSE(items.empty());
-        EXPECT_EQ(Selection(), 0);
-        EXPECT_EQ(Enabled(IDOK), (items[0].data->dwFlags & DIF_MEDIA) != 0);
+        EXPECT_EQ(s.Selection(), 0);
+        EXPECT_EQ(s.Enabled(IDOK), (items[0].data->dwFlags & DIF_MEDIA) != 0);
     }
 }
 
@@ -152,28 +102,28 @@ TEST_F(MainDialog, SystemMenuEndsWithSeparatorAndAboutEntry) {
 }
 
 TEST_F(MainDialog, AboutBoxOpensAndClosesAnyNumberOfTimes) {
-    const bool bSaveBefore = Enabled(IDOK);
-    const int nSelBefore = Selection();
+    const bool bSaveBefore = s.Enabled(IDOK);
+    const int nSelBefore = s.Selection();
     // The entry's own command, and any value that masks to it.
     for (WPARAM cmd : {WPARAM(IDM_ABOUTBOX), WPARAM(IDM_ABOUTBOX), WPARAM(IDM_ABOUTBOX | 0x3), WPARAM(IDM_ABOUTBOX)}) {
-        ::PostMessageW(m_hDlg, WM_SYSCOMMAND, cmd, 0);
-        HWND hAbout = WaitForThreadWindow(m_thread->ThreadId(), kAboutTitle);
+        ::PostMessageW(s.Dlg(), WM_SYSCOMMAND, cmd, 0);
+        HWND hAbout = WaitForThreadWindow(s.ThreadId(), kAboutTitle);
         ASSERT_NE(hAbout, nullptr) << "About box for command " << cmd;
-        EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), m_hDlg);
-        EXPECT_FALSE(::IsWindowEnabled(m_hDlg)) << "the About box is modal";
-        EXPECT_EQ(FocusOfThread(m_thread->ThreadId()), ::GetDlgItem(hAbout, IDOK));
+        EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), s.Dlg());
+        EXPECT_FALSE(::IsWindowEnabled(s.Dlg())) << "the About box is modal";
+        EXPECT_EQ(FocusOfThread(s.ThreadId()), ::GetDlgItem(hAbout, IDOK));
         ::PostMessageW(hAbout, WM_COMMAND, MAKEWPARAM(cmd == IDM_ABOUTBOX ? IDOK : IDCANCEL, BN_CLICKED), 0);
         ASSERT_TRUE(WaitForWindowGone(hAbout));
     }
-    EXPECT_TRUE(::IsWindowEnabled(m_hDlg));
-    EXPECT_EQ(Selection(), nSelBefore);
-    EXPECT_EQ(Enabled(IDOK), bSaveBefore);
+    EXPECT_TRUE(::IsWindowEnabled(s.Dlg()));
+    EXPECT_EQ(s.Selection(), nSelBefore);
+    EXPECT_EQ(s.Enabled(IDOK), bSaveBefore);
 }
 
 TEST_F(MainDialog, ListsOpticalDrivesInLetterOrderWithShellNamesAndIcons) {
     const std::vector<std::wstring> roots = OpticalDriveRoots();
     if (roots.empty()) GTEST_SKIP() << "no optical drive in this environment";
-    const std::vector<ListedItem> items = Items();
+    const std::vector<ListedItem> items = s.Items();
     ASSERT_EQ(items.size(), roots.size());
     std::map<int, int> imageOfSysIcon;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -197,47 +147,47 @@ TEST_F(MainDialog, ListsOpticalDrivesInLetterOrderWithShellNamesAndIcons) {
         EXPECT_EQ((items[i].data->dwFlags & DIF_MEDIA) != 0, bMedia);
         EXPECT_EQ(items[i].data->dwFlags & ~static_cast<DWORD>(DIF_MEDIA), 0u);
     }
-    EXPECT_EQ(ImageCount(), static_cast<int>(imageOfSysIcon.size()));
-    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(s.ImageCount(), static_cast<int>(imageOfSysIcon.size()));
+    EXPECT_EQ(s.Selection(), 0);
 }
 
 TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
-    if (Items().empty()) GTEST_SKIP() << "no optical drive in this environment";
-    const int n = static_cast<int>(Items().size());
+    if (s.Items().empty()) GTEST_SKIP() << "no optical drive in this environment";
+    const int n = static_cast<int>(s.Items().size());
 
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
-    EXPECT_EQ(Items()[0].data->dwFlags & DIF_MEDIA, 0u);
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_FALSE(Enabled(IDC_HASHES));
+    EXPECT_EQ(s.Items()[0].data->dwFlags & DIF_MEDIA, 0u);
+    EXPECT_FALSE(s.Enabled(IDOK));
+    EXPECT_FALSE(s.Enabled(IDC_HASHES));
 
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, TRUE); });
-    EXPECT_EQ(Items()[0].data->dwFlags & DIF_MEDIA, static_cast<DWORD>(DIF_MEDIA));
-    EXPECT_TRUE(Enabled(IDOK));
-    EXPECT_TRUE(Enabled(IDC_HASHES));
+    EXPECT_EQ(s.Items()[0].data->dwFlags & DIF_MEDIA, static_cast<DWORD>(DIF_MEDIA));
+    EXPECT_TRUE(s.Enabled(IDOK));
+    EXPECT_TRUE(s.Enabled(IDC_HASHES));
 
     // No selection: no drive to run on, so both are disabled.
-    SelectByUser(-1);
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_FALSE(Enabled(IDC_HASHES));
-    SelectByUser(0);
-    EXPECT_TRUE(Enabled(IDOK));
+    s.Select(-1);
+    EXPECT_FALSE(s.Enabled(IDOK));
+    EXPECT_FALSE(s.Enabled(IDC_HASHES));
+    s.Select(0);
+    EXPECT_TRUE(s.Enabled(IDOK));
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_FALSE(Enabled(IDC_HASHES));
+    EXPECT_FALSE(s.Enabled(IDOK));
+    EXPECT_FALSE(s.Enabled(IDC_HASHES));
 
     if (n < 2) return;
     // A media change of an unselected drive leaves the buttons; selecting it applies the rule.
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(1, TRUE); });
-    EXPECT_FALSE(Enabled(IDOK));
-    SelectByUser(1);
-    EXPECT_TRUE(Enabled(IDOK));
-    EXPECT_TRUE(Enabled(IDC_HASHES));
-    SelectByUser(0);
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_FALSE(Enabled(IDC_HASHES));
+    EXPECT_FALSE(s.Enabled(IDOK));
+    s.Select(1);
+    EXPECT_TRUE(s.Enabled(IDOK));
+    EXPECT_TRUE(s.Enabled(IDC_HASHES));
+    s.Select(0);
+    EXPECT_FALSE(s.Enabled(IDOK));
+    EXPECT_FALSE(s.Enabled(IDC_HASHES));
 
     // The selected text is shown unhighlighted from its start.
-    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
+    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(s.List(), CBEM_GETEDITCONTROL, 0, 0));
     ASSERT_NE(hEdit, nullptr);
     DWORD selStart = 1, selEnd = 1;
     ::SendMessageW(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
@@ -246,63 +196,63 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
 }
 
 TEST_F(MainDialog, UpdateTakesTextAndImageFromTheShellAndShowsThemInTheClosedList) {
-    const std::vector<ListedItem> before = Items();
+    const std::vector<ListedItem> before = s.Items();
     if (before.empty()) GTEST_SKIP() << "no optical drive in this environment";
-    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
+    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(s.List(), CBEM_GETEDITCONTROL, 0, 0));
     // A stale text and another image on the selected item, shown in the field.
     COMBOBOXEXITEMW stale = {};
     stale.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     stale.iItem = 0;
     stale.pszText = const_cast<LPWSTR>(L"stale");
     stale.iImage = stale.iSelectedImage = before[0].image + 1;
-    ASSERT_TRUE(::SendMessageW(m_hList, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&stale)));
-    SelectByUser(0);
+    ASSERT_TRUE(::SendMessageW(s.List(), CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&stale)));
+    s.Select(0);
     ASSERT_EQ(WindowText(hEdit), L"stale");
 
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, TRUE); });
-    const ListedItem after = Items()[0];
+    const ListedItem after = s.Items()[0];
     EXPECT_EQ(after.text, before[0].text);
     EXPECT_EQ(after.image, before[0].image);
     EXPECT_EQ(after.selectedImage, before[0].image);
     EXPECT_EQ(WindowText(hEdit), before[0].text) << "the closed list still shows the old item";
-    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(s.Selection(), 0);
 }
 
 TEST_F(MainDialog, ImagesHaveTheSystemsSmallIconSizeAndTheFieldLeavesThemRoom) {
-    auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hList, CBEM_GETIMAGELIST, 0, 0));
+    auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(s.List(), CBEM_GETIMAGELIST, 0, 0));
     ASSERT_NE(hImages, nullptr);
     int cx = 0, cy = 0;
     ASSERT_TRUE(::ImageList_GetIconSize(hImages, &cx, &cy));
     EXPECT_EQ(cx, ::GetSystemMetrics(SM_CXSMICON));
     EXPECT_EQ(cy, ::GetSystemMetrics(SM_CYSMICON));
-    if (Items().empty()) return;
+    if (s.Items().empty()) return;
     // The closed list's text field starts right of the selected drive's icon.
-    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
+    HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(s.List(), CBEM_GETEDITCONTROL, 0, 0));
     RECT rcList, rcEdit;
-    ::GetWindowRect(m_hList, &rcList);
+    ::GetWindowRect(s.List(), &rcList);
     ::GetWindowRect(hEdit, &rcEdit);
     EXPECT_GE(rcEdit.left - rcList.left, cx) << "the field covers the icon";
 }
 
 TEST_F(MainDialog, HardwareEventsCarryTheInterruptBitAndAreHandled) {
     const std::vector<std::wstring> roots = OpticalDriveRoots();
-    if (roots.empty() || !(Items()[0].data->dwFlags & DIF_MEDIA)) GTEST_SKIP() << "no disc in the first drive";
+    if (roots.empty() || !(s.Items()[0].data->dwFlags & DIF_MEDIA)) GTEST_SKIP() << "no disc in the first drive";
     PIDLIST_ABSOLUTE pidl = ::ILCreateFromPathW(roots[0].c_str());
     ASSERT_NE(pidl, nullptr);
     auto dispatch = [&](LONG lEvent) {
         OnDialogThread([&](CTestableDlg& dlg) { dlg.DispatchShellEvent(pidl, lEvent); });
     };
     dispatch(SHCNE_MEDIAREMOVED | SHCNE_INTERRUPT);
-    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_FALSE(s.Enabled(IDOK));
     dispatch(SHCNE_MEDIAINSERTED | SHCNE_INTERRUPT);
-    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_TRUE(s.Enabled(IDOK));
     // Any other further bit still makes the event not one of ours.
     dispatch(SHCNE_MEDIAREMOVED | SHCNE_UPDATEDIR | SHCNE_INTERRUPT);
-    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_TRUE(s.Enabled(IDOK));
     dispatch(SHCNE_DRIVEREMOVED | SHCNE_INTERRUPT);
-    EXPECT_EQ(Items().size(), roots.size() - 1);
+    EXPECT_EQ(s.Items().size(), roots.size() - 1);
     dispatch(SHCNE_DRIVEADD | SHCNE_INTERRUPT);
-    EXPECT_EQ(Items().size(), roots.size());
+    EXPECT_EQ(s.Items().size(), roots.size());
     ::ILFree(pidl);
 }
 
@@ -312,28 +262,28 @@ TEST_F(MainDialog, GivesARunTheSelectedDrivesRootOnItsOwnThread) {
     auto copy = [&](int cch, std::wstring& root) {
         wchar_t buf[16];
         ::lstrcpyW(buf, L"junk");
-        const LRESULT r = ::SendMessageW(m_hDlg, CRunDialog::s_uCopySelectedRootMsg, static_cast<WPARAM>(cch),
+        const LRESULT r = ::SendMessageW(s.Dlg(), CRunDialog::s_uCopySelectedRootMsg, static_cast<WPARAM>(cch),
                                          reinterpret_cast<LPARAM>(buf));
         root = buf;
         return r;
     };
     std::wstring root;
-    SelectByUser(1);
+    s.Select(1);
     EXPECT_EQ(copy(16, root), TRUE);
     EXPECT_EQ(root, roots[1]);
     // A buffer too small for the whole root gets nothing.
     EXPECT_EQ(copy(3, root), FALSE);
     EXPECT_EQ(root, L"");
-    SelectByUser(-1);
+    s.Select(-1);
     EXPECT_EQ(copy(16, root), FALSE);
     EXPECT_EQ(root, L"");
 }
 
 TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {
-    const std::vector<ListedItem> before = Items();
+    const std::vector<ListedItem> before = s.Items();
     if (before.empty()) GTEST_SKIP() << "no optical drive in this environment";
-    const int nImages = ImageCount();
-    if (before.size() > 1) SelectByUser(static_cast<int>(before.size()) - 1);
+    const int nImages = s.ImageCount();
+    if (before.size() > 1) s.Select(static_cast<int>(before.size()) - 1);
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
 
     std::vector<LPARAM> records;
@@ -341,7 +291,7 @@ TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {
     for (int round = 0; round < 3; ++round) {
         size_t nDeletedBefore = 0;
         OnDialogThread([&](CTestableDlg& dlg) { nDeletedBefore = dlg.m_deletedRecords.size(); });
-        Command(IDC_REFRESH);
+        s.Command(IDC_REFRESH);
         // Every old item was deleted through the list, which hands its record back for release.
         std::vector<LPARAM> deleted;
         OnDialogThread([&](CTestableDlg& dlg) {
@@ -349,7 +299,7 @@ TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {
                            dlg.m_deletedRecords.end());
         });
         EXPECT_EQ(deleted, records);
-        const std::vector<ListedItem> after = Items();
+        const std::vector<ListedItem> after = s.Items();
         records.clear();
         for (const ListedItem& item : after) records.push_back(reinterpret_cast<LPARAM>(item.data));
         ASSERT_EQ(after.size(), before.size());
@@ -358,10 +308,10 @@ TEST_F(MainDialog, RefreshRebuildsTheListWithoutGrowingTheImageList) {
             EXPECT_EQ(std::wstring(after[i].data->szRoot), OpticalDriveRoots()[i]);
             EXPECT_EQ(after[i].image, before[i].image);
         }
-        EXPECT_EQ(Selection(), 0);
-        EXPECT_EQ(ImageCount(), nImages);
+        EXPECT_EQ(s.Selection(), 0);
+        EXPECT_EQ(s.ImageCount(), nImages);
         // The media state is read anew.
-        EXPECT_EQ(Enabled(IDOK), (after[0].data->dwFlags & DIF_MEDIA) != 0);
+        EXPECT_EQ(s.Enabled(IDOK), (after[0].data->dwFlags & DIF_MEDIA) != 0);
     }
 }
 
@@ -392,7 +342,7 @@ TEST_F(MainDialog, FindsRootsInListOrderAndRefusesLongerPaths) {
         OnDialogThread([&](CTestableDlg& dlg) { result = dlg.AddDriveItem(0, path.c_str()); });
         EXPECT_EQ(result, 0) << "path \"" << std::string(path.begin(), path.end()) << "\"";
     }
-    EXPECT_EQ(static_cast<int>(Items().size()), n);
+    EXPECT_EQ(static_cast<int>(s.Items().size()), n);
 }
 
 TEST_F(MainDialog, OtherSystemCommandsGetTheDefaultProcessing) {
@@ -402,18 +352,18 @@ TEST_F(MainDialog, OtherSystemCommandsGetTheDefaultProcessing) {
     // the command lets that restoring happen before the check.
     bool bIconic = false;
     for (int i = 0; i < 3 && !bIconic; ++i) {
-        ::SendMessageW(m_hDlg, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        ::SendMessageW(m_hDlg, WM_NULL, 0, 0);
-        bIconic = ::IsIconic(m_hDlg) != FALSE;
+        ::SendMessageW(s.Dlg(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ::SendMessageW(s.Dlg(), WM_NULL, 0, 0);
+        bIconic = ::IsIconic(s.Dlg()) != FALSE;
     }
     EXPECT_TRUE(bIconic);
-    ::UpdateWindow(m_hDlg);  // paints the minimised dialog
-    ::SendMessageW(m_hDlg, WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_FALSE(::IsIconic(m_hDlg));
-    EXPECT_EQ(WindowText(m_hDlg), kMainTitle);
+    ::UpdateWindow(s.Dlg());  // paints the minimised dialog
+    ::SendMessageW(s.Dlg(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(s.Dlg()));
+    EXPECT_EQ(WindowText(s.Dlg()), kMainTitle);
     // SC_CLOSE becomes the cancel command, which ends the modal loop.
-    ::PostMessageW(m_hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(WaitForWindowGone(m_hDlg));
+    ::PostMessageW(s.Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitForWindowGone(s.Dlg()));
 }
 
 TEST(Application, InitInstanceRunsTheMainDialogAndEnds) {

@@ -6,10 +6,8 @@
 
 #include <vector>
 
-#include "DialogThread.h"
-#include "OrvaneDlg.h"
+#include "DialogSession.h"
 #include "String.h"
-#include "WindowWaits.h"
 #include "resource.h"
 
 namespace {
@@ -28,13 +26,8 @@ TEST(MainDialogWithoutAboutText, SystemMenuIsLeftAsItIs) {
 
     // A plain window with a system menu gives the menu as the system makes it.
     std::vector<UINT> plainIds, dialogIds;
-    HWND hDlg = nullptr;
-    DialogThread thread([&] {
-        COrvaneDlg dlg;
-        return dlg.DoModal();
-    });
-    hDlg = WaitForThreadWindow(thread.ThreadId(), L"Создание образа CD/DVD");
-    ASSERT_NE(hDlg, nullptr);
+    DialogSession s;
+    ASSERT_TRUE(s.Started());
 
     DialogThread probe([&] {
         HWND hPlain = ::CreateWindowExW(0, L"#32770", L"plain", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
@@ -44,13 +37,13 @@ TEST(MainDialogWithoutAboutText, SystemMenuIsLeftAsItIs) {
         return INT_PTR(0);
     });
     probe.Join();
-    dialogIds = SystemMenuIds(hDlg);
+    dialogIds = SystemMenuIds(s.Dlg());
     EXPECT_FALSE(plainIds.empty());
     EXPECT_EQ(dialogIds, plainIds);
     for (UINT id : dialogIds) EXPECT_NE(id, static_cast<UINT>(IDM_ABOUTBOX));
 
-    ::SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_EQ(thread.Join(), IDCANCEL);
+    EXPECT_TRUE(s.Close());
+    EXPECT_EQ(s.ModalResult(), IDCANCEL);
 }
 
 }  // namespace

@@ -290,9 +290,7 @@ TEST_F(RunTest, OnlyOneRunAtATime) {
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
     EXPECT_TRUE(AllRunButtons(s.Dlg(), false));
     // A press that reaches the dialog all the same starts no second run.
-    for (int id : {IDOK, 1004})
-        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), id)));
+    for (int id : {IDOK, 1004}) s.Command(id);
     EXPECT_EQ(hResult, FindOwnedDialog(s.Dlg()));
 
     // The disc is taken out of the selected drive while the report is open:
@@ -341,11 +339,9 @@ TEST_F(RunTest, ThePressLocksTheButtonsAndRefreshWaitsForTheRun) {
     size_t nDeletedBefore = 0, nDeletedAfter = 0;
     s.OnDialogThread([&] {
         nDeletedBefore = s.Object().m_deletedRecords.size();
-        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1004)));
+        s.Command(1004);
         bLocked = AllRunButtons(s.Dlg(), false);
-        SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1003)));
+        s.Command(1003);
         nDeletedAfter = s.Object().m_deletedRecords.size();
     });
     EXPECT_TRUE(bLocked);
@@ -416,8 +412,7 @@ TEST_F(RunTest, TheDialogCannotBeClosedWhileARunWorks) {
 
     // Esc, "Выход" and WM_CLOSE (all the command IDCANCEL), Alt+F4 and the
     // system menu's Close (SC_CLOSE): the dialog stays.
-    SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), IDCANCEL)));
+    s.Command(IDCANCEL);
     SendMessageW(s.Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(s.Dlg()));
     EXPECT_TRUE(IsWindow(hResult));

@@ -167,8 +167,7 @@ TEST_F(ShellEventsTest, RefreshRenewsTheRegistrationAndTheDialogEndsIt) {
     EXPECT_NE(nullptr, reg.m_pFolder);
 
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
-    SendMessageW(s.Dlg(), WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(s.Dlg(), 1003)));
+    s.Command(1003);
     EXPECT_EQ(Listed(), s.Roots());
     EXPECT_EQ(0, s.Selection());
     const ULONG uSecond = reg.m_uRegId;

@@ -12,7 +12,7 @@ const DWORD kSessionWait = 20000;
 }  // namespace
 
 DialogSession::DialogSession() {
-    m_pDlg = new ObservedOrvaneDlg();
+    m_pDlg = new CTestableDlg();
     // As the application starts the dialog: COM (the thread's own), common
     // controls, modal loop.
     m_thread = std::make_unique<DialogThread>([this] {
@@ -25,7 +25,7 @@ DialogSession::DialogSession() {
         m_pDlg = nullptr;
         return nResult;
     });
-    WaitFor([&] { return (m_hDlg = drive::FindMainDialog()) != nullptr || m_thread->Finished(); }, kSessionWait);
+    m_hDlg = WaitForThreadWindow(m_thread->ThreadId(), drive::kMainTitle, kSessionWait);
 }
 
 DialogSession::~DialogSession() {
@@ -38,11 +38,12 @@ bool DialogSession::Close() {
     if (!m_hDlg || !IsWindow(m_hDlg)) return true;
     // Close any result dialog first, then wait until the run has ended.
     if (HWND hResult = FindOwnedDialog(m_hDlg, drive::kResultTitle)) drive::Press(hResult, IDOK);
-    WaitFor([&] { return drive::IsItemEnabled(m_hDlg, IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); },
-            kSessionWait);
+    WaitFor([&] { return Enabled(IDCANCEL) && !CRunDialog::IsRunInProgress(m_hDlg); }, kSessionWait);
     drive::Press(m_hDlg, IDCANCEL);
     return WaitFor([&] { return m_thread->Finished(); }, kSessionWait);
 }
+
+INT_PTR DialogSession::ModalResult() { return m_thread->Join(kSessionWait); }
 
 void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
     // Only registrations of this process hear it under Wine: the dialog's own.
@@ -52,43 +53,49 @@ void DialogSession::Notify(LONG lEvent, const wchar_t* pszPath) {
     SendMessageW(m_hDlg, WM_NULL, 0, 0);
 }
 
+void DialogSession::Command(int id) const {
+    SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(m_hDlg, id)));
+}
+
+std::vector<DialogSession::Item> DialogSession::Items() const {
+    std::vector<Item> items;
+    for (int i = 0, n = Count(); i < n; ++i) {
+        wchar_t text[MAX_PATH] = {};
+        COMBOBOXEXITEMW item = {};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+        item.iItem = i;
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        if (!SendMessageW(List(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) item = {};
+        items.push_back({text, item.iImage, item.iSelectedImage, reinterpret_cast<const DriveItemData*>(item.lParam)});
+    }
+    return items;
+}
+
 int DialogSession::Count() const { return static_cast<int>(SendMessageW(List(), CB_GETCOUNT, 0, 0)); }
 
 int DialogSession::Selection() const { return static_cast<int>(SendMessageW(List(), CB_GETCURSEL, 0, 0)); }
 
 std::wstring DialogSession::ItemText(int i) const {
-    wchar_t buf[MAX_PATH] = {};
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_TEXT;
-    item.iItem = i;
-    item.pszText = buf;
-    item.cchTextMax = MAX_PATH;
-    if (!SendMessageW(List(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"";
-    return buf;
+    const std::vector<Item> items = Items();
+    return i >= 0 && i < static_cast<int>(items.size()) ? items[i].text : L"";
 }
-
-namespace {
-std::wstring RootOf(HWND hList, int i) {
-    COMBOBOXEXITEMW item = {};
-    item.mask = CBEIF_LPARAM;
-    item.iItem = i;
-    if (!SendMessageW(hList, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) return L"";
-    return reinterpret_cast<const DriveItemData*>(item.lParam)->szRoot;
-}
-}  // namespace
 
 std::wstring DialogSession::SelectedRoot() const {
-    int i = Selection();
-    return i < 0 ? L"" : RootOf(List(), i);
+    const int i = Selection();
+    const std::vector<Item> items = Items();
+    return i < 0 || i >= static_cast<int>(items.size()) || !items[i].data ? L"" : items[i].data->szRoot;
 }
 
 std::wstring DialogSession::Roots() const {
     std::wstring s;
-    for (int i = 0, n = Count(); i < n; ++i) {
-        std::wstring root = RootOf(List(), i);
-        s += root.empty() ? L'?' : root[0];
-    }
+    for (const Item& item : Items()) s += item.data ? item.data->szRoot[0] : L'?';
     return s;
+}
+
+int DialogSession::ImageCount() const {
+    auto hImages = reinterpret_cast<HIMAGELIST>(SendMessageW(List(), CBEM_GETIMAGELIST, 0, 0));
+    return hImages ? ImageList_GetImageCount(hImages) : -1;
 }
 
 std::wstring DialogSession::FieldText() const {
@@ -102,7 +109,7 @@ int DialogSession::IndexOf(wchar_t chLetter) const {
 }
 
 void DialogSession::Select(int i) {
-    SendMessageW(List(), CB_SETCURSEL, i, 0);
+    SendMessageW(List(), CB_SETCURSEL, static_cast<WPARAM>(i), 0);
     SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(1000, CBN_SELCHANGE), reinterpret_cast<LPARAM>(List()));
 }
 

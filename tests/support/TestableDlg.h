@@ -1,5 +1,7 @@
-// The real main dialog with one addition for tests: a message that runs a
-// function on the dialog's own thread, where the drive list's operations run.
+// The real main dialog with two additions for tests: a message that runs a
+// function on the dialog's own thread, where the drive list's operations run,
+// and a log of the records whose items the list deleted. Its drive list
+// operations and its shell registration are in view of the tests.
 #pragma once
 
 #include <functional>
@@ -12,6 +14,7 @@ public:
     using COrvaneDlg::AddDriveItem;
     using COrvaneDlg::DispatchShellEvent;
     using COrvaneDlg::FindDriveItem;
+    using COrvaneDlg::m_shellNotify;
     using COrvaneDlg::UpdateDriveItem;
 
     // The records whose items the list reported deleted, in order.
