@@ -238,6 +238,7 @@ std::wstring LoadText(UINT id) {
     return n > 0 ? std::wstring(p, static_cast<size_t>(n)) : std::wstring();
 }
 
+// The one check of the string table's texts, as the built program holds them.
 TEST(ProgramResources, StringTable) {
     EXPECT_EQ(LoadText(101), L"&О программе orvane...");
     EXPECT_EQ(LoadText(103), L"Ошибка:\t%d, %s\r\n");

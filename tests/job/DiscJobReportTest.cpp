@@ -1,34 +1,11 @@
-// The report's texts, lines and file, exercised on a job record directly.
+// The report's lines and file, exercised on a job record directly. The texts
+// themselves are checked with the program's resources (tests/app/ResourcesTest.cpp).
 #include <gtest/gtest.h>
 
 #include "JobTestSupport.h"
-#include "resource.h"
 
 using namespace files;
 using namespace jobtest;
-
-namespace {
-
-std::wstring Loaded(UINT id) {
-    CString s;
-    s.LoadString(id);
-    return s.GetString();
-}
-
-}  // namespace
-
-TEST(ReportTexts, StringTableHoldsTheExactTexts) {
-    EXPECT_EQ(Loaded(IDS_ERROR_LINE), L"Ошибка:\t%d, %s\r\n");
-    EXPECT_EQ(Loaded(IDS_HEADER_LINES), L"Старт:\t%s %s\r\nДиск:\t\"%s\"\r\n");
-    EXPECT_EQ(Loaded(IDS_SIZE_LINE), L"Размер:\t%s байт\r\n");
-    EXPECT_EQ(Loaded(IDS_FILE_LINE), L"Файл:\t\"%s\"\r\n");
-    EXPECT_EQ(Loaded(IDS_PROGRESS_STATUS), L"%s ( %.2f %% )");
-    EXPECT_EQ(Loaded(IDS_TITLE_SAVE), L"Создание образа - %.2f %%");
-    EXPECT_EQ(Loaded(IDS_TITLE_HASH), L"Хеширование - %.2f %%");
-    EXPECT_EQ(Loaded(IDS_TIME_LINE), L"Время:\t%d мин. %.2f сек.\r\n");
-    EXPECT_EQ(Loaded(IDS_CHECKSUM_LINES), L"CRC-32:\t%s\r\nMD5:\t%s\r\nSHA-1:\t%s\r\n");
-    EXPECT_EQ(Loaded(IDS_CAPTION_HASH), L"Вычисление хешей");
-}
 
 TEST(ReportLines, SizeHasGraveAccentDigitGroups) {
     const struct {
