@@ -636,49 +636,37 @@ TEST_F(FailureSweep, EveryFailingCallEndsTheRunTruly) {
                    {kDeleteFileW, {5, 32}},
                    {kGetVolumeInformationByHandleW, {21, 1110, 5}}};
     int tried = 0, succeeded = 0;
+    const auto tryFault = [&](const Fault& fault, const std::string& kind) {
+        SCOPED_TRACE(kind + Describe(fault));
+        RunResult r = RunWith(fault);
+        ExpectTruth(r, fault);
+        ++tried;
+        succeeded += r.ok;
+        return r;
+    };
     for (const bool bSave : {true, false}) {
         Start(bSave);
+        const std::string kind = bSave ? "Save, " : "Hashes, ";
         const RunResult clean = RunWith(Fault());
         ASSERT_TRUE(clean.ok) << clean.report;
         for (const auto& row : kErrors) {
             // The copy loop's calls: the first, the second and the last three.
             const int n = m_counts[row.call];
-            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1) {
-                for (DWORD error : row.errors) {
-                    const Fault fault{row.call, nth, error};
-                    SCOPED_TRACE((bSave ? "Save, " : "Hashes, ") + Describe(fault));
-                    const RunResult r = RunWith(fault);
-                    ASSERT_NO_FATAL_FAILURE(ExpectTruth(r, fault));
-                    ++tried;
-                    succeeded += r.ok;
-                }
-            }
+            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1)
+                for (DWORD error : row.errors) ASSERT_NO_FATAL_FAILURE(tryFault({row.call, nth, error}, kind));
         }
         // Another disc in the drive when the volume is opened (D:'s volume
         // opened for E:): the run fails with ERROR_MEDIA_CHANGED before it
         // reads or creates anything, after the start, disc and size lines.
-        const Fault otherDisc{kCreateFileW, m_volumeOpen, ERROR_MEDIA_CHANGED, L"\\\\.\\D:"};
-        SCOPED_TRACE((bSave ? "Save, " : "Hashes, ") + Describe(otherDisc));
-        const RunResult r = RunWith(otherDisc);
-        ASSERT_NO_FATAL_FAILURE(ExpectTruth(r, otherDisc));
-        EXPECT_EQ(r.lines.size(), 4u);
         // Another disc once the last block has been read (the medium's second
         // confirmation answers for D:): the run fails with it all the same.
-        const Fault changed{kGetVolumeInformationByHandleW, 2, ERROR_MEDIA_CHANGED, L"D:\\"};
-        SCOPED_TRACE(Describe(changed));
-        ASSERT_NO_FATAL_FAILURE(ExpectTruth(RunWith(changed), changed));
+        EXPECT_EQ(tryFault({kCreateFileW, m_volumeOpen, ERROR_MEDIA_CHANGED, L"\\\\.\\D:"}, kind).lines.size(), 4u);
+        tryFault({kGetVolumeInformationByHandleW, 2, ERROR_MEDIA_CHANGED, L"D:\\"}, kind);
     }
     // The read past F's file system's end answered as a run-out block ends
     // the disc; answered as by a drive that is gone, it fails the run.
     Start(true, L'F');
-    std::vector<DWORD> pastEnd = kRunOut;
-    pastEnd.insert(pastEnd.end(), kGone.begin(), kGone.end());
-    for (DWORD error : pastEnd) {
-        const Fault fault{kReadFile, m_pastEnd, error};
-        SCOPED_TRACE("past the end, " + Describe(fault));
-        ASSERT_NO_FATAL_FAILURE(ExpectTruth(RunWith(fault), fault));
-        ++tried;
-        succeeded += Tolerated(fault);
-    }
+    for (const auto* errors : {&kRunOut, &kGone})
+        for (DWORD error : *errors) ASSERT_NO_FATAL_FAILURE(tryFault({kReadFile, m_pastEnd, error}, "past the end, "));
     std::printf("%d failures tried, %d of them tolerated\n", tried, succeeded);
 }
