@@ -125,9 +125,10 @@ private:
     void LockMedium(BOOL bLock);
 
     CFileHandle m_hDevice;
-    // A second handle on the volume that holds the medium's lock: the drive
-    // releases a lock of its own handle when that handle closes, even when the
-    // process dies without unlocking.
+    // A second handle on the volume, for the medium's attributes alone: it
+    // holds the medium's lock, which the drive releases when that handle
+    // closes, even when the process dies without unlocking, and the drive
+    // answers its count of media changes through it.
     CFileHandle m_hLock;
     CFileHandle m_hImage;
     CMediumIdentity m_medium;  // the disc the run reads, as noted before its header
