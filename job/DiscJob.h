@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "MediumIdentity.h"
 #include "ReadingSpan.h"
 #include "String.h"
 #include "UniqueResource.h"
@@ -50,6 +51,12 @@ private:
     // TRUE for a Save run (a non-empty image path).
     BOOL Setup(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive);
     BOOL Prepare(BOOL bSave);
+    // Opens the lock handle and notes the disc in the drive, before anything
+    // is read of it.
+    void NoteMedium();
+    // FALSE, with the error line, when the disc in the drive is no longer the
+    // one noted (ERROR_MEDIA_CHANGED) or the drive no longer answers.
+    BOOL ConfirmMedium();
     // A Save run's target, checked before the disc is read: FALSE, with the
     // file line and the error line, when the chosen path cannot take the image.
     BOOL CheckTarget();
@@ -118,11 +125,13 @@ private:
     void LockMedium(BOOL bLock);
 
     CFileHandle m_hDevice;
-    // A second handle on the volume that holds the medium's lock: the drive
-    // releases a lock of its own handle when that handle closes, even when the
-    // process dies without unlocking.
+    // A second handle on the volume, for the medium's attributes alone: it
+    // holds the medium's lock, which the drive releases when that handle
+    // closes, even when the process dies without unlocking, and the drive
+    // answers its count of media changes through it.
     CFileHandle m_hLock;
     CFileHandle m_hImage;
+    CMediumIdentity m_medium;  // the disc the run reads, as noted before its header
     CVirtualMemory<BYTE> m_pBuffer;
     HWND m_hDlg;
     HWND m_hProgress;

@@ -17,6 +17,26 @@ double SecondsSince(const LARGE_INTEGER& nStart) {
     return static_cast<double>(nEnd.QuadPart - nStart.QuadPart) / static_cast<double>(nFrequency.QuadPart);
 }
 
+// What a drive answers for a run-out block, the unreadable sectors that
+// track-at-once recording leaves on a CD-R after its file system: a data error
+// or a sector that cannot be found or read, or a request past what the drive
+// holds. A drive that is gone, not ready or holds another disc answers
+// otherwise (21, 55, 1006, 1110, 1167, 1617, 34 ...): that is no end of the disc,
+// and the run fails with it rather than succeed with a tail cut short. Any
+// answer not named here fails the run too.
+bool IsRunOutAnswer(DWORD nError) {
+    switch (nError) {
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_READ_FAULT:
+    case ERROR_HANDLE_EOF:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_IO_DEVICE: return true;
+    default: return false;
+    }
+}
+
 }  // namespace
 
 BOOL CDiscJob::Run(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
@@ -40,6 +60,7 @@ BOOL CDiscJob::Setup(HWND hDlg, const wchar_t* pszImagePath, wchar_t chDrive) {
 }
 
 BOOL CDiscJob::Prepare(BOOL bSave) {
+    NoteMedium();
     WriteReportHeader();
 
     // The size is asked of the drive's root: "X:" alone would name the process's
@@ -67,6 +88,24 @@ BOOL CDiscJob::Prepare(BOOL bSave) {
     return TRUE;
 }
 
+void CDiscJob::NoteMedium() {
+    // The lock takes a handle of its own, opened with no more than the right
+    // to read the volume's attributes, as the ejection control and the count
+    // of media changes ask; it is not inheritable, so that no other process
+    // can keep the lock alive. Without it the run goes on, unlocked.
+    m_hLock.Reset(CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    m_medium.Note(m_hLock, m_szRoot);
+}
+
+BOOL CDiscJob::ConfirmMedium() {
+    if (m_medium.Confirm(m_hLock, m_hDevice)) return TRUE;
+    AppendErrorLine();
+    return FALSE;
+}
+
+// The disc is confirmed once its volume is open and locked in the drive: from
+// here on it is the one whose label and size the report gives, or the run ends.
 BOOL CDiscJob::OpenDevice() {
     SECURITY_ATTRIBUTES sa = InheritableAttributes();
     m_hDevice.Reset(CreateFileW(m_szDevice, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
@@ -76,16 +115,31 @@ BOOL CDiscJob::OpenDevice() {
         return FALSE;
     }
     m_reading.Begin(m_hDlg);
-    // The lock takes a handle of its own, opened with no more than the right
-    // to read the volume's attributes, as the ejection control asks; it is not
-    // inheritable, so that no other process can keep the lock alive.
-    m_hLock.Reset(CreateFileW(m_szDevice, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr));
     if (m_hLock.IsValid()) LockMedium(TRUE);
-    return TRUE;
+    return ConfirmMedium();
 }
 
 namespace {
+
+// A virus scanner or an indexer opens a file for a moment once it has been
+// written; an open or a move meanwhile fails with "access denied" or "sharing
+// violation". Such a call is tried this often, this many milliseconds apart:
+// about a second.
+const int kHeldTries = 5;
+const DWORD kHeldRetryWait = 250;
+
+// Calls fTry until it succeeds, or fails otherwise than a file held by another
+// program does, or has been tried kHeldTries times. On failure the thread's
+// last-error code is the last try's.
+template <class F>
+BOOL TryWhileHeld(F fTry) {
+    for (int nTry = 1;; ++nTry) {
+        if (fTry()) return TRUE;
+        const DWORD nError = GetLastError();
+        if (nTry == kHeldTries || (nError != ERROR_ACCESS_DENIED && nError != ERROR_SHARING_VIOLATION)) return FALSE;
+        Sleep(kHeldRetryWait);
+    }
+}
 
 // FAT keeps a file's size in 32 bits.
 const uint64_t kFatFileLimit = 0xFFFFFFFFull;
@@ -115,10 +169,19 @@ DWORD CDiscJob::TargetError() const {
         if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
         // The move replaces the file through a delete, which fails while any
         // other program has it open, even one that shares delete (a viewer, a
-        // virus scanner). An open that shares nothing fails against any other
-        // open handle, whatever that handle shares.
-        const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!hFile.IsValid()) return GetLastError();
+        // virus scanner). This open shares nothing, so it fails against every
+        // other handle of the file opened to read, write, execute or delete
+        // it, whatever that handle shares, and it waits like the move for one
+        // held a moment. It does not see a handle opened only to read the
+        // file's attributes, which takes no part in sharing, nor a view of the
+        // file mapped by a program that has closed its handle: against those
+        // the final move fails, and the complete image is kept under its
+        // temporary name, which the report gives.
+        const BOOL bFree = TryWhileHeld([this] {
+            const CFileHandle hFile(CreateFileW(m_strImagePath, DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            return hFile.IsValid();
+        });
+        if (!bFree) return GetLastError();
     }
     if (m_nVolumeSize > kFatFileLimit && IsOnFatVolume(m_strImagePath)) return ERROR_FILE_TOO_LARGE;
     return ERROR_SUCCESS;
@@ -196,7 +259,7 @@ BOOL CDiscJob::CopyAndHash() {
         StepProgress();
     } while (nBlock == kBlockSize);  // the first short block is the last
     const double dSeconds = SecondsSince(nStart);
-    return FinishDigests(hashes, dSeconds);
+    return ConfirmMedium() && FinishDigests(hashes, dSeconds);
 }
 
 BOOL CDiscJob::ReadBlock(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock) {
@@ -208,16 +271,21 @@ BOOL CDiscJob::ReadBlock(CRunHashes& hashes, uint64_t nPos, DWORD& nBlock) {
         AppendErrorLine();
         return FALSE;
     }
+    const DWORD nError = bRead ? ERROR_SUCCESS : GetLastError();
     if (!bRead)
         nRead = 0;  // nothing of a failed read is taken
     else if (!TakeBytes(hashes, m_pBuffer.Get(), nRead))
         return FALSE;
     nBlock = nRead;
+    if (nRead == kBlockSize) return TRUE;
     // Before the end of the file system a failed or short read is no end.
-    // Past that end a failed read ends the volume like a short one (the
-    // run-out blocks that track-at-once recording leaves on a CD-R).
-    if (nRead == kBlockSize || nPos + nRead >= m_nVolumeSize) return TRUE;
-    return RereadBySectors(hashes, nPos, nBlock);
+    if (nPos + nRead < m_nVolumeSize) return RereadBySectors(hashes, nPos, nBlock);
+    // Past that end a short read ends the volume, and so does a read that
+    // fails as a run-out block does.
+    if (bRead || IsRunOutAnswer(nError)) return TRUE;
+    SetLastError(nError);
+    AppendErrorLine();
+    return FALSE;
 }
 
 // The rest of the block up to the file system's end is read again sector by
@@ -287,22 +355,11 @@ BOOL CDiscJob::SealImage() {
 
 namespace {
 
-// A virus scanner or an indexer opens a file for a moment once it has been
-// written; a move meanwhile fails with "access denied" or "sharing violation".
-// The move is tried this often, this many milliseconds apart: about a second.
-const int kMoveTries = 5;
-const DWORD kMoveRetryWait = 250;
-
 // MoveFileExW of the complete image onto the chosen path, tried again while
-// another program holds one of them. On failure the thread's last-error code
-// is the last try's.
+// another program holds one of them.
 BOOL MoveIntoPlace(const wchar_t* pszFrom, const wchar_t* pszTo) {
-    for (int nTry = 1;; ++nTry) {
-        if (MoveFileExW(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
-        const DWORD nError = GetLastError();
-        if (nTry == kMoveTries || (nError != ERROR_ACCESS_DENIED && nError != ERROR_SHARING_VIOLATION)) return FALSE;
-        Sleep(kMoveRetryWait);
-    }
+    return TryWhileHeld(
+        [=] { return MoveFileExW(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); });
 }
 
 }  // namespace

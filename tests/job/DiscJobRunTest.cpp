@@ -181,25 +181,23 @@ TEST_F(DiscRun, DiscWithoutLabelIsNamedByItsRoot) {
     EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'E')));
 }
 
-// Unreadable sectors follow the file system (track-at-once run-out). F's file
-// system is an exact number of mebibytes: the read past it fails, which ends
-// the volume. Q's ends inside its last block, whose read fails as a whole: the
-// sectors are read again up to the file system's end and no further. Both runs
-// succeed with the whole file system.
+// Unreadable sectors follow the file system (track-at-once run-out). Q's ends
+// inside its last block, whose read fails as a whole: the sectors are read
+// again up to the file system's end and no further, and the run succeeds with
+// the whole file system. (A read wholly past the end is a row of the sweep:
+// through a loop device Wine answers every unreadable sector with 21, which a
+// real drive answers only when it is not ready.)
 TEST_F(DiscRun, RunOutPastTheFileSystemEndsTheVolume) {
-    for (wchar_t letter : {L'F', L'Q'}) {
-        const std::wstring name = std::wstring(1, towlower(letter)) + L".iso";
-        const std::wstring image = ScratchDir(L"runout") + L"\\" + name;
-        const Expectation e = Expect(letter);
-        RunResult r = Run(letter, image.c_str());
-        EXPECT_TRUE(r.ok) << r.report;
-        ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
-        EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(letter)));
-        EXPECT_EQ(r.status, L"\"" + name + L"\" ( 100.00 % )");
-        EXPECT_EQ(r.title, L"Создание образа - 100.00 %");
-        EXPECT_EQ(r.max, static_cast<int>((e.size + 1048575) / 1048576));
-        EXPECT_EQ(r.pos, r.max);
-    }
+    const std::wstring image = ScratchDir(L"runout") + L"\\q.iso";
+    const Expectation e = Expect(L'Q');
+    RunResult r = Run(L'Q', image.c_str());
+    EXPECT_TRUE(r.ok) << r.report;
+    ExpectSuccessLines(r.lines, e, GroupDigits(e.size), image);
+    EXPECT_TRUE(ReadBytes(image) == ReadBytes(IsoPath(L'Q')));
+    EXPECT_EQ(r.status, L"\"q.iso\" ( 100.00 % )");
+    EXPECT_EQ(r.title, L"Создание образа - 100.00 %");
+    EXPECT_EQ(r.max, static_cast<int>((e.size + 1048575) / 1048576));
+    EXPECT_EQ(r.pos, r.max);
 }
 
 // The file system is larger than the volume (a truncated disc): the volume
@@ -507,13 +505,17 @@ TEST_F(DiscRun, RawVolumePathAndDrivePath) {
 // system's calls failed, and the checks that its end is the truth.
 class FailureSweep : public DiscRun {
 protected:
-    void Start(bool bSave) {
+    void Start(bool bSave, wchar_t letter = L'E') {
         m_bSave = bSave;
+        m_letter = letter;
+        m_name = std::wstring(1, towlower(letter)) + L".iso";
         m_dir = ScratchDir(L"sweep");
-        m_image = m_dir + L"\\e.iso";
+        m_image = m_dir + L"\\" + m_name;
         m_log = bSave ? m_image + L".log" : ProgramLogPath();
-        m_disc = ReadBytes(IsoPath(L'E'));
-        m_expect = Expect(L'E');
+        m_disc = ReadBytes(IsoPath(letter));
+        m_expect = Expect(letter);
+        // F's file system ends on a block boundary: the read after its last block is past the end.
+        m_pastEnd = letter == L'F' ? static_cast<int>(m_expect.size / 1048576) + 1 : 0;
     }
 
     // The run, and what it took given back; a run without a fault records the calls it made.
@@ -522,27 +524,36 @@ protected:
         EXPECT_TRUE(WriteBytes(m_image, kOld));
         DeleteFileW(m_log.c_str());
         const failing::CArmed armed(fault);
-        RunResult r = Run(L'E', m_bSave ? m_image.c_str() : nullptr);
+        RunResult r = Run(m_letter, m_bSave ? m_image.c_str() : nullptr);
         EXPECT_EQ(armed.OpenHandles(), 0) << "a handle stayed open";
         EXPECT_EQ(armed.LiveAllocations(), 0) << "memory stayed allocated";
         EXPECT_TRUE(armed.ExecutionState() == 0 || armed.ExecutionState() == ES_CONTINUOUS);
         EXPECT_TRUE(fault.nth == 0 || armed.FaultHit()) << "no such call";
         for (int c = 0; c < failing::kCallCount && fault.nth == 0; ++c)
             m_counts[c] = armed.Count(static_cast<failing::Call>(c));
-        for (int n = 1; n <= m_counts[failing::kCreateFileW] && fault.nth == 0; ++n)
-            if (armed.CreateAccess(n) == FILE_READ_ATTRIBUTES) m_lockOpen = n;
+        if (fault.nth == 0) m_lockOpen = m_volumeOpen = m_probeOpen = 0;
+        for (int n = 1; n <= m_counts[failing::kCreateFileW] && fault.nth == 0; ++n) {
+            const DWORD access = armed.CreateAccess(n);
+            if (access == FILE_READ_ATTRIBUTES) m_lockOpen = n;
+            if (access == GENERIC_READ) m_volumeOpen = n;
+            if (access == DELETE) m_probeOpen = n;
+        }
         return r;
     }
 
     // Failures the design lives with: the lock (its handle and its request),
-    // the label, a block read again by sectors unless the disc may have
-    // changed, a move tried again.
+    // the label and the serial number noted before the header, a block read
+    // again by sectors unless the disc may have changed, a read past the file
+    // system's end answered as a run-out block is, the target's probe and the
+    // move tried again.
     bool Tolerated(const failing::Fault& f) const {
         using namespace failing;
+        const bool held = f.error == ERROR_ACCESS_DENIED || f.error == ERROR_SHARING_VIOLATION;
+        const bool runOut = std::find(kRunOut.begin(), kRunOut.end(), f.error) != kRunOut.end();
         return f.call == kDeviceIoControl || f.call == kGetVolumeInformationW ||
-               (f.call == kCreateFileW && f.nth == m_lockOpen) ||
-               (f.call == kReadFile && f.error != ERROR_MEDIA_CHANGED) ||
-               (f.call == kMoveFileExW && (f.error == ERROR_ACCESS_DENIED || f.error == ERROR_SHARING_VIOLATION));
+               (f.call == kCreateFileW && (f.nth == m_lockOpen || (f.nth == m_probeOpen && held))) ||
+               (f.call == kReadFile && (f.nth == m_pastEnd ? runOut : f.error != ERROR_MEDIA_CHANGED)) ||
+               (f.call == kMoveFileExW && held);
     }
 
     void ExpectTruth(const RunResult& r, const failing::Fault& f) {
@@ -552,8 +563,8 @@ protected:
         EXPECT_TRUE(saved || r.shown.find(L"\", " + code + L", ", r.report.size()) != std::wstring::npos)
             << "the report is neither saved nor said to be unsaved";
         EXPECT_EQ(FileExists(m_log), saved) << "a report file without the report";
-        std::vector<std::wstring> files = {L"e.iso"};
-        if (m_bSave && saved) files.push_back(L"e.iso.log");
+        std::vector<std::wstring> files = {m_name};
+        if (m_bSave && saved) files.push_back(m_name + L".log");
         // A failure the design lives with leaves a successful run; any other
         // fails the run, or, in the report file, shows in the unsaved line.
         EXPECT_EQ(r.ok != FALSE, Tolerated(f) || !saved) << r.report;
@@ -578,12 +589,17 @@ protected:
     }
 
     const std::vector<uint8_t> kOld = {'o', 'l', 'd'};
+    // What a drive answers for a run-out block, and what one that is gone, not
+    // ready or holds another disc answers.
+    const std::vector<DWORD> kRunOut = {1, 23, 27, 30, 38, 87, 1117};
+    const std::vector<DWORD> kGone = {21, 34, 55, 1006, 1110, 1167, 1617};
     bool m_bSave = true;
-    std::wstring m_dir, m_image, m_log;
+    wchar_t m_letter = L'E';
+    std::wstring m_name, m_dir, m_image, m_log;
     std::vector<uint8_t> m_disc;
     Expectation m_expect;
     int m_counts[failing::kCallCount] = {};
-    int m_lockOpen = 0;
+    int m_lockOpen = 0, m_volumeOpen = 0, m_probeOpen = 0, m_pastEnd = 0;
 };
 
 // Every call of a Save run over an old image and of a Hashes run to the system
@@ -611,26 +627,40 @@ TEST_F(FailureSweep, EveryFailingCallEndsTheRunTruly) {
                    {kGetVolumePathNameW, {21, 1005, 3}},
                    {kDeviceIoControl, {1, 50, 87, 21}},
                    {kVirtualAlloc, {8}},
-                   {kDeleteFileW, {5, 32}}};
+                   {kDeleteFileW, {5, 32}},
+                   {kGetVolumeInformationByHandleW, {21, 1110, 5}}};
     int tried = 0, succeeded = 0;
+    const auto tryFault = [&](const Fault& fault, const std::string& kind) {
+        SCOPED_TRACE(kind + Describe(fault));
+        RunResult r = RunWith(fault);
+        ExpectTruth(r, fault);
+        ++tried;
+        succeeded += r.ok;
+        return r;
+    };
     for (const bool bSave : {true, false}) {
         Start(bSave);
+        const std::string kind = bSave ? "Save, " : "Hashes, ";
         const RunResult clean = RunWith(Fault());
         ASSERT_TRUE(clean.ok) << clean.report;
         for (const auto& row : kErrors) {
             // The copy loop's calls: the first, the second and the last three.
             const int n = m_counts[row.call];
-            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1) {
-                for (DWORD error : row.errors) {
-                    const Fault fault{row.call, nth, error};
-                    SCOPED_TRACE((bSave ? "Save, " : "Hashes, ") + Describe(fault));
-                    const RunResult r = RunWith(fault);
-                    ASSERT_NO_FATAL_FAILURE(ExpectTruth(r, fault));
-                    ++tried;
-                    succeeded += r.ok;
-                }
-            }
+            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1)
+                for (DWORD error : row.errors) ASSERT_NO_FATAL_FAILURE(tryFault({row.call, nth, error}, kind));
         }
+        // Another disc in the drive when the volume is opened (D:'s volume
+        // opened for E:): the run fails with ERROR_MEDIA_CHANGED before it
+        // reads or creates anything, after the start, disc and size lines.
+        // Another disc once the last block has been read (the medium's second
+        // confirmation answers for D:): the run fails with it all the same.
+        EXPECT_EQ(tryFault({kCreateFileW, m_volumeOpen, ERROR_MEDIA_CHANGED, L"\\\\.\\D:"}, kind).lines.size(), 4u);
+        tryFault({kGetVolumeInformationByHandleW, 2, ERROR_MEDIA_CHANGED, L"D:\\"}, kind);
     }
+    // The read past F's file system's end answered as a run-out block ends
+    // the disc; answered as by a drive that is gone, it fails the run.
+    Start(true, L'F');
+    for (const auto* errors : {&kRunOut, &kGone})
+        for (DWORD error : *errors) ASSERT_NO_FATAL_FAILURE(tryFault({kReadFile, m_pastEnd, error}, "past the end, "));
     std::printf("%d failures tried, %d of them tolerated\n", tried, succeeded);
 }

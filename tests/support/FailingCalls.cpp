@@ -21,7 +21,8 @@ const char* const kNames[kCallCount] = {"CreateFileW",
                                         "GetVolumePathNameW",
                                         "DeviceIoControl",
                                         "VirtualAlloc",
-                                        "DeleteFileW"};
+                                        "DeleteFileW",
+                                        "GetVolumeInformationByHandleW"};
 
 struct State {
     DWORD thread = 0;  // the armed thread, 0 when unarmed
@@ -48,13 +49,14 @@ F Real(int call) {
 bool Armed() { return g_state.thread == GetCurrentThreadId(); }
 
 // Counts an armed call. True when it is the planned failure, with the
-// failure's last-error code set; *pShort is set instead for a short answer.
-bool Fails(Call call, bool* pShort = nullptr) {
+// failure's last-error code set; *pAltered is set instead for a short answer
+// or another path.
+bool Fails(Call call, bool* pAltered = nullptr) {
     if (!Armed()) return false;
     if (++g_state.counts[call] != g_state.fault.nth || g_state.fault.call != call) return false;
     g_state.hit = true;
-    if (g_state.fault.error == kShort) {
-        if (pShort) *pShort = true;
+    if (g_state.fault.error == kShort || g_state.fault.pszInstead) {
+        if (pAltered) *pAltered = true;
         return false;
     }
     SetLastError(g_state.fault.error);
@@ -75,10 +77,24 @@ void* BoolWrapper(BOOL(WINAPI*)(A...)) {
 HANDLE WINAPI FailingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
                                  DWORD flags, HANDLE hTemplate) {
     if (Armed()) g_state.createAccess.push_back(access);
-    if (Fails(kCreateFileW)) return INVALID_HANDLE_VALUE;
+    bool bInstead = false;
+    if (Fails(kCreateFileW, &bInstead)) return INVALID_HANDLE_VALUE;
+    if (bInstead) name = g_state.fault.pszInstead;
     const HANDLE h = Real<decltype(&CreateFileW)>(kCreateFileW)(name, access, share, sa, how, flags, hTemplate);
     if (Armed() && h != INVALID_HANDLE_VALUE) g_state.handles.insert(h);
     return h;
+}
+
+// Another path for the volume's serial number: the answer of that drive's root.
+BOOL WINAPI FailingGetVolumeInformationByHandleW(HANDLE h, LPWSTR name, DWORD nName, LPDWORD pSerial, LPDWORD pMax,
+                                                 LPDWORD pFlags, LPWSTR fs, DWORD nFs) {
+    bool bInstead = false;
+    if (Fails(kGetVolumeInformationByHandleW, &bInstead)) return FALSE;
+    if (bInstead)
+        return Real<decltype(&GetVolumeInformationW)>(kGetVolumeInformationW)(g_state.fault.pszInstead, name, nName,
+                                                                              pSerial, pMax, pFlags, fs, nFs);
+    return Real<decltype(&GetVolumeInformationByHandleW)>(kGetVolumeInformationByHandleW)(h, name, nName, pSerial, pMax,
+                                                                                          pFlags, fs, nFs);
 }
 
 // A short answer asks the system for half the bytes, so that the file's
@@ -158,6 +174,7 @@ void Install() {
         {kNames[kDeviceIoControl], BoolWrapper<kDeviceIoControl>(&DeviceIoControl)},
         {kNames[kVirtualAlloc], reinterpret_cast<void*>(&FailingVirtualAlloc)},
         {kNames[kDeleteFileW], BoolWrapper<kDeleteFileW>(&DeleteFileW)},
+        {kNames[kGetVolumeInformationByHandleW], reinterpret_cast<void*>(&FailingGetVolumeInformationByHandleW)},
         {"CloseHandle", reinterpret_cast<void*>(&TrackedCloseHandle)},
         {"VirtualFree", reinterpret_cast<void*>(&TrackedVirtualFree)},
         {"SetThreadExecutionState", reinterpret_cast<void*>(&TrackedSetThreadExecutionState)}};
@@ -168,7 +185,9 @@ void Install() {
 
 std::string Describe(const Fault& fault) {
     return std::string(kNames[fault.call]) + " #" + std::to_string(fault.nth) + ": " +
-           (fault.error == kShort ? std::string("short") : std::to_string(fault.error));
+           (fault.pszInstead        ? std::string("another path")
+            : fault.error == kShort ? std::string("short")
+                                    : std::to_string(fault.error));
 }
 
 CArmed::CArmed(Fault fault) {

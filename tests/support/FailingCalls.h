@@ -6,7 +6,7 @@
 //
 // Armed on a thread, the wrappers count each function's calls, fail the one
 // planned call with its error code (or answer a read or write short: TRUE with
-// half the bytes), and keep account of what the calls hand out: the handles
+// half the bytes, or open another path), and keep account of what the calls hand out: the handles
 // of CreateFileW until CloseHandle, the memory of VirtualAlloc until
 // VirtualFree, and the execution state last set.
 #pragma once
@@ -32,6 +32,7 @@ enum Call {
     kDeviceIoControl,
     kVirtualAlloc,
     kDeleteFileW,
+    kGetVolumeInformationByHandleW,
     kCallCount
 };
 
@@ -39,10 +40,15 @@ enum Call {
 constexpr DWORD kShort = 0xFFFFFFFF;
 
 // The nth call (from 1) of one function, failed with one error; nth 0 fails none.
+// With pszInstead, the planned call is not failed but asked of another drive
+// (another disc in the drive): CreateFileW opens that volume, and
+// GetVolumeInformationByHandleW answers for that root; error is then the code
+// the run must fail with.
 struct Fault {
     Call call = kCreateFileW;
     int nth = 0;
     DWORD error = 0;
+    const wchar_t* pszInstead = nullptr;
 };
 
 std::string Describe(const Fault& fault);
