@@ -1,6 +1,9 @@
 #include "FailingCalls.h"
 
+#include <shellapi.h>
+
 #include <cstring>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -8,37 +11,48 @@ namespace failing {
 
 namespace {
 
-const char* const kNames[kCallCount] = {"CreateFileW",
-                                        "ReadFile",
-                                        "WriteFile",
-                                        "SetFilePointerEx",
-                                        "SetEndOfFile",
-                                        "FlushFileBuffers",
-                                        "SetFileInformationByHandle",
-                                        "MoveFileExW",
-                                        "GetDiskFreeSpaceExW",
-                                        "GetVolumeInformationW",
-                                        "GetVolumePathNameW",
-                                        "DeviceIoControl",
-                                        "VirtualAlloc",
-                                        "DeleteFileW",
-                                        "GetVolumeInformationByHandleW"};
+// The wrapped functions, by Call: name and the DLL that exports them.
+const struct {
+    const char* name;
+    const char* dll;
+} kFunctions[kWrappedCount] = {{"CreateFileW", "kernel32.dll"},
+                               {"ReadFile", "kernel32.dll"},
+                               {"WriteFile", "kernel32.dll"},
+                               {"SetFilePointerEx", "kernel32.dll"},
+                               {"SetEndOfFile", "kernel32.dll"},
+                               {"FlushFileBuffers", "kernel32.dll"},
+                               {"SetFileInformationByHandle", "kernel32.dll"},
+                               {"MoveFileExW", "kernel32.dll"},
+                               {"GetDiskFreeSpaceExW", "kernel32.dll"},
+                               {"GetVolumeInformationW", "kernel32.dll"},
+                               {"GetVolumePathNameW", "kernel32.dll"},
+                               {"DeviceIoControl", "kernel32.dll"},
+                               {"VirtualAlloc", "kernel32.dll"},
+                               {"DeleteFileW", "kernel32.dll"},
+                               {"GetVolumeInformationByHandleW", "kernel32.dll"},
+                               {"CloseHandle", "kernel32.dll"},
+                               {"CreateRemoteThread", "kernel32.dll"},
+                               {"VirtualFree", "kernel32.dll"},
+                               {"SetThreadExecutionState", "kernel32.dll"},
+                               {"Sleep", "kernel32.dll"},
+                               {"SHGetFileInfoW", "shell32.dll"},
+                               {"DestroyIcon", "user32.dll"}};
 
 struct State {
     DWORD thread = 0;  // the armed thread, 0 when unarmed
-    Fault fault;
-    int counts[kCallCount] = {};
-    bool hit = false;
+    Fault faults[2];
+    bool hit[2] = {};
+    int counts[kWrappedCount] = {};
     std::vector<DWORD> createAccess;
-    std::set<HANDLE> handles;
+    std::vector<Traced> trace;
+    std::map<HANDLE, int> handles;  // open handle -> the CreateFileW call that opened it
     std::set<void*> memory;
+    std::set<HICON> icons;
     EXECUTION_STATE executionState = 0;
 };
 State g_state;
 
-// The functions the wrappers stand in for, as the import table held them:
-// the calls that can fail, then three that are only kept account of.
-enum Tracked { kCloseHandle = kCallCount, kVirtualFree, kSetThreadExecutionState, kWrappedCount };
+// The functions the wrappers stand in for, as the import table held them.
 void* g_real[kWrappedCount] = {};
 
 template <class F>
@@ -48,25 +62,52 @@ F Real(int call) {
 
 bool Armed() { return g_state.thread == GetCurrentThreadId(); }
 
-// Counts an armed call. True when it is the planned failure, with the
-// failure's last-error code set; *pAltered is set instead for a short answer
-// or another path.
-bool Fails(Call call, bool* pAltered = nullptr) {
-    if (!Armed()) return false;
-    if (++g_state.counts[call] != g_state.fault.nth || g_state.fault.call != call) return false;
-    g_state.hit = true;
-    if (g_state.fault.error == kShort || g_state.fault.pszInstead) {
-        if (pAltered) *pAltered = true;
-        return false;
+// Counts and records an armed call, on the handle h (or none). The planned
+// error when the call is to fail (kShort for a short answer), else 0. A call
+// to be asked of another path answers 0 and sets *ppszInstead.
+DWORD Planned(Call call, HANDLE h = nullptr, DWORD size = 0, const wchar_t* pszPath = nullptr,
+              const wchar_t** ppszInstead = nullptr) {
+    if (!Armed()) return 0;
+    const int nth = ++g_state.counts[call];
+    DWORD error = 0;
+    for (int i = 0; i < 2 && !error; ++i) {
+        const Fault& f = g_state.faults[i];
+        if (f.nth == 0 || f.call != call || (nth != f.nth && !(f.lasting && nth > f.nth))) continue;
+        g_state.hit[i] = true;
+        error = f.error;
+        if (f.pszInstead && ppszInstead) *ppszInstead = f.pszInstead;
     }
-    SetLastError(g_state.fault.error);
-    return true;
+    const auto open = g_state.handles.find(h);
+    g_state.trace.push_back({call, nth, open == g_state.handles.end() ? 0 : open->second, size, error,
+                             pszPath ? std::wstring(pszPath) : std::wstring()});
+    return ppszInstead && *ppszInstead ? 0 : error;
+}
+
+// Ends an armed call: a failure's error, or, on success, the code of the
+// wrappers' own that Windows may leave. Returns whether the call succeeded.
+BOOL Answer(DWORD error, BOOL bResult) {
+    if (!Armed()) return bResult;
+    if (error && error != kShort) {
+        SetLastError(error);
+        return FALSE;
+    }
+    if (bResult) SetLastError(kLeftOnSuccess);
+    return bResult;
 }
 
 template <Call C, typename... A>
 BOOL WINAPI FailingBool(A... args) {
-    if (Fails(C)) return FALSE;
-    return Real<BOOL(WINAPI*)(A...)>(C)(args...);
+    const DWORD error = Planned(C);
+    if (error && error != kShort) return Answer(error, FALSE);
+    return Answer(0, Real<BOOL(WINAPI*)(A...)>(C)(args...));
+}
+
+// The same for a function whose first argument is the handle it works on.
+template <Call C, typename... A>
+BOOL WINAPI FailingOnHandle(HANDLE h, A... args) {
+    const DWORD error = Planned(C, h);
+    if (error && error != kShort) return Answer(error, FALSE);
+    return Answer(0, Real<BOOL(WINAPI*)(HANDLE, A...)>(C)(h, args...));
 }
 
 template <Call C, typename... A>
@@ -74,69 +115,134 @@ void* BoolWrapper(BOOL(WINAPI*)(A...)) {
     return reinterpret_cast<void*>(&FailingBool<C, A...>);
 }
 
+template <Call C, typename... A>
+void* HandleWrapper(BOOL(WINAPI*)(HANDLE, A...)) {
+    return reinterpret_cast<void*>(&FailingOnHandle<C, A...>);
+}
+
 HANDLE WINAPI FailingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
                                  DWORD flags, HANDLE hTemplate) {
     if (Armed()) g_state.createAccess.push_back(access);
-    bool bInstead = false;
-    if (Fails(kCreateFileW, &bInstead)) return INVALID_HANDLE_VALUE;
-    if (bInstead) name = g_state.fault.pszInstead;
+    const wchar_t* pszInstead = nullptr;
+    const DWORD error = Planned(kCreateFileW, nullptr, 0, nullptr, &pszInstead);
+    if (error) {
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (pszInstead) name = pszInstead;
     const HANDLE h = Real<decltype(&CreateFileW)>(kCreateFileW)(name, access, share, sa, how, flags, hTemplate);
-    if (Armed() && h != INVALID_HANDLE_VALUE) g_state.handles.insert(h);
+    if (Armed() && h != INVALID_HANDLE_VALUE) g_state.handles[h] = g_state.counts[kCreateFileW];
     return h;
 }
 
 // Another path for the volume's serial number: the answer of that drive's root.
 BOOL WINAPI FailingGetVolumeInformationByHandleW(HANDLE h, LPWSTR name, DWORD nName, LPDWORD pSerial, LPDWORD pMax,
                                                  LPDWORD pFlags, LPWSTR fs, DWORD nFs) {
-    bool bInstead = false;
-    if (Fails(kGetVolumeInformationByHandleW, &bInstead)) return FALSE;
-    if (bInstead)
-        return Real<decltype(&GetVolumeInformationW)>(kGetVolumeInformationW)(g_state.fault.pszInstead, name, nName,
-                                                                              pSerial, pMax, pFlags, fs, nFs);
-    return Real<decltype(&GetVolumeInformationByHandleW)>(kGetVolumeInformationByHandleW)(h, name, nName, pSerial, pMax,
-                                                                                          pFlags, fs, nFs);
+    const wchar_t* pszInstead = nullptr;
+    const DWORD error = Planned(kGetVolumeInformationByHandleW, h, 0, nullptr, &pszInstead);
+    if (error) return Answer(error, FALSE);
+    if (pszInstead)
+        return Answer(0, Real<decltype(&GetVolumeInformationW)>(kGetVolumeInformationW)(
+                             pszInstead, name, nName, pSerial, pMax, pFlags, fs, nFs));
+    return Answer(0, Real<decltype(&GetVolumeInformationByHandleW)>(kGetVolumeInformationByHandleW)(
+                         h, name, nName, pSerial, pMax, pFlags, fs, nFs));
 }
 
 // A short answer asks the system for half the bytes, so that the file's
 // position stays true to what was read or written.
 template <Call C, typename Buffer>
 BOOL WINAPI FailingTransfer(HANDLE h, Buffer p, DWORD n, LPDWORD pDone, LPOVERLAPPED pOverlapped) {
-    bool bShort = false;
-    if (Fails(C, &bShort)) return FALSE;
-    return Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(h, p, bShort ? n / 2 : n, pDone,
-                                                                                pOverlapped);
+    const DWORD error = Planned(C, h, n);
+    if (error && error != kShort) return Answer(error, FALSE);
+    return Answer(0, Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(
+                         h, p, error == kShort ? n / 2 : n, pDone, pOverlapped));
+}
+
+BOOL WINAPI FailingMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    const DWORD error = Planned(kMoveFileExW, nullptr, 0, from);
+    if (error) return Answer(error, FALSE);
+    return Answer(0, Real<decltype(&MoveFileExW)>(kMoveFileExW)(from, to, flags));
+}
+
+BOOL WINAPI FailingDeleteFileW(LPCWSTR path) {
+    const DWORD error = Planned(kDeleteFileW, nullptr, 0, path);
+    if (error) return Answer(error, FALSE);
+    return Answer(0, Real<decltype(&DeleteFileW)>(kDeleteFileW)(path));
 }
 
 LPVOID WINAPI FailingVirtualAlloc(LPVOID p, SIZE_T n, DWORD type, DWORD protect) {
-    if (Fails(kVirtualAlloc)) return nullptr;
+    const DWORD error = Planned(kVirtualAlloc);
+    if (error) {
+        SetLastError(error);
+        return nullptr;
+    }
     LPVOID pNew = Real<decltype(&VirtualAlloc)>(kVirtualAlloc)(p, n, type, protect);
-    if (Armed() && pNew) g_state.memory.insert(pNew);
+    if (Armed() && pNew) {
+        g_state.memory.insert(pNew);
+        SetLastError(kLeftOnSuccess);
+    }
     return pNew;
 }
 
-BOOL WINAPI TrackedCloseHandle(HANDLE h) {
+// A close that fails has closed the handle all the same.
+BOOL WINAPI FailingCloseHandle(HANDLE h) {
+    const DWORD error = Planned(kCloseHandle, h);
     if (Armed()) g_state.handles.erase(h);
-    return Real<decltype(&CloseHandle)>(kCloseHandle)(h);
+    const BOOL bClosed = Real<decltype(&CloseHandle)>(kCloseHandle)(h);
+    return Answer(error, bClosed);
+}
+
+HANDLE WINAPI FailingCreateRemoteThread(HANDLE hProcess, LPSECURITY_ATTRIBUTES sa, SIZE_T stack,
+                                        LPTHREAD_START_ROUTINE pfn, LPVOID param, DWORD flags, LPDWORD pId) {
+    const DWORD error = Planned(kCreateRemoteThread);
+    if (error) {
+        SetLastError(error);
+        return nullptr;
+    }
+    const HANDLE h =
+        Real<decltype(&CreateRemoteThread)>(kCreateRemoteThread)(hProcess, sa, stack, pfn, param, flags, pId);
+    if (Armed() && h) SetLastError(kLeftOnSuccess);
+    return h;
 }
 
 BOOL WINAPI TrackedVirtualFree(LPVOID p, SIZE_T n, DWORD type) {
+    Planned(kVirtualFree);
     if (Armed() && type == MEM_RELEASE) g_state.memory.erase(p);
-    return Real<decltype(&VirtualFree)>(kVirtualFree)(p, n, type);
+    return Answer(0, Real<decltype(&VirtualFree)>(kVirtualFree)(p, n, type));
 }
 
 EXECUTION_STATE WINAPI TrackedSetThreadExecutionState(EXECUTION_STATE state) {
+    Planned(kSetThreadExecutionState);
     if (Armed()) g_state.executionState = state;
     return Real<decltype(&SetThreadExecutionState)>(kSetThreadExecutionState)(state);
 }
 
-// Points this executable's import slot of kernel32's NAME at pReplacement and
-// keeps what it held in *ppOriginal.
-void PatchImport(const char* name, void* pReplacement, void** ppOriginal) {
+void WINAPI TrackedSleep(DWORD ms) {
+    Planned(kSleep, nullptr, ms);
+    if (!Armed()) Real<decltype(&Sleep)>(kSleep)(ms);
+}
+
+DWORD_PTR WINAPI TrackedSHGetFileInfoW(LPCWSTR path, DWORD attributes, SHFILEINFOW* psfi, UINT cb, UINT flags) {
+    Planned(kSHGetFileInfoW);
+    const DWORD_PTR result = Real<decltype(&SHGetFileInfoW)>(kSHGetFileInfoW)(path, attributes, psfi, cb, flags);
+    if (Armed() && result && psfi && (flags & SHGFI_ICON) && psfi->hIcon) g_state.icons.insert(psfi->hIcon);
+    return result;
+}
+
+BOOL WINAPI TrackedDestroyIcon(HICON hIcon) {
+    Planned(kDestroyIcon);
+    if (Armed()) g_state.icons.erase(hIcon);
+    return Answer(0, Real<decltype(&DestroyIcon)>(kDestroyIcon)(hIcon));
+}
+
+// Points this executable's import slot of DLL's NAME at pReplacement and
+// keeps what it held in *ppOriginal. A function it does not import is left.
+void PatchImport(const char* dll, const char* name, void* pReplacement, void** ppOriginal) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + rva); d->Name; ++d) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "kernel32.dll") != 0) continue;
+        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slots) {
@@ -156,44 +262,47 @@ void Install() {
     static bool s_bInstalled = false;
     if (s_bInstalled) return;
     s_bInstalled = true;
-    const struct {
-        const char* name;
-        void* wrapper;
-    } kWrappers[kWrappedCount] = {
-        {kNames[kCreateFileW], reinterpret_cast<void*>(&FailingCreateFileW)},
-        {kNames[kReadFile], reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>)},
-        {kNames[kWriteFile], reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>)},
-        {kNames[kSetFilePointerEx], BoolWrapper<kSetFilePointerEx>(&SetFilePointerEx)},
-        {kNames[kSetEndOfFile], BoolWrapper<kSetEndOfFile>(&SetEndOfFile)},
-        {kNames[kFlushFileBuffers], BoolWrapper<kFlushFileBuffers>(&FlushFileBuffers)},
-        {kNames[kSetFileInformationByHandle], BoolWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle)},
-        {kNames[kMoveFileExW], BoolWrapper<kMoveFileExW>(&MoveFileExW)},
-        {kNames[kGetDiskFreeSpaceExW], BoolWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW)},
-        {kNames[kGetVolumeInformationW], BoolWrapper<kGetVolumeInformationW>(&GetVolumeInformationW)},
-        {kNames[kGetVolumePathNameW], BoolWrapper<kGetVolumePathNameW>(&GetVolumePathNameW)},
-        {kNames[kDeviceIoControl], BoolWrapper<kDeviceIoControl>(&DeviceIoControl)},
-        {kNames[kVirtualAlloc], reinterpret_cast<void*>(&FailingVirtualAlloc)},
-        {kNames[kDeleteFileW], BoolWrapper<kDeleteFileW>(&DeleteFileW)},
-        {kNames[kGetVolumeInformationByHandleW], reinterpret_cast<void*>(&FailingGetVolumeInformationByHandleW)},
-        {"CloseHandle", reinterpret_cast<void*>(&TrackedCloseHandle)},
-        {"VirtualFree", reinterpret_cast<void*>(&TrackedVirtualFree)},
-        {"SetThreadExecutionState", reinterpret_cast<void*>(&TrackedSetThreadExecutionState)}};
-    for (int i = 0; i < kWrappedCount; ++i) PatchImport(kWrappers[i].name, kWrappers[i].wrapper, &g_real[i]);
+    void* const kWrappers[kWrappedCount] = {reinterpret_cast<void*>(&FailingCreateFileW),
+                                            reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>),
+                                            reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>),
+                                            HandleWrapper<kSetFilePointerEx>(&SetFilePointerEx),
+                                            HandleWrapper<kSetEndOfFile>(&SetEndOfFile),
+                                            HandleWrapper<kFlushFileBuffers>(&FlushFileBuffers),
+                                            HandleWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle),
+                                            reinterpret_cast<void*>(&FailingMoveFileExW),
+                                            BoolWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW),
+                                            BoolWrapper<kGetVolumeInformationW>(&GetVolumeInformationW),
+                                            BoolWrapper<kGetVolumePathNameW>(&GetVolumePathNameW),
+                                            HandleWrapper<kDeviceIoControl>(&DeviceIoControl),
+                                            reinterpret_cast<void*>(&FailingVirtualAlloc),
+                                            reinterpret_cast<void*>(&FailingDeleteFileW),
+                                            reinterpret_cast<void*>(&FailingGetVolumeInformationByHandleW),
+                                            reinterpret_cast<void*>(&FailingCloseHandle),
+                                            reinterpret_cast<void*>(&FailingCreateRemoteThread),
+                                            reinterpret_cast<void*>(&TrackedVirtualFree),
+                                            reinterpret_cast<void*>(&TrackedSetThreadExecutionState),
+                                            reinterpret_cast<void*>(&TrackedSleep),
+                                            reinterpret_cast<void*>(&TrackedSHGetFileInfoW),
+                                            reinterpret_cast<void*>(&TrackedDestroyIcon)};
+    for (int i = 0; i < kWrappedCount; ++i)
+        PatchImport(kFunctions[i].dll, kFunctions[i].name, kWrappers[i], &g_real[i]);
 }
 
 }  // namespace
 
 std::string Describe(const Fault& fault) {
-    return std::string(kNames[fault.call]) + " #" + std::to_string(fault.nth) + ": " +
-           (fault.pszInstead        ? std::string("another path")
-            : fault.error == kShort ? std::string("short")
-                                    : std::to_string(fault.error));
+    const std::string what = fault.pszInstead        ? std::string("another path")
+                             : fault.error == kShort ? std::string("short")
+                                                     : std::to_string(fault.error);
+    return std::string(kFunctions[fault.call].name) + " #" + std::to_string(fault.nth) + (fault.lasting ? " on" : "") +
+           ": " + what;
 }
 
-CArmed::CArmed(Fault fault) {
+CArmed::CArmed(Fault fault, Fault second) {
     Install();
     g_state = State();
-    g_state.fault = fault;
+    g_state.faults[0] = fault;
+    g_state.faults[1] = second;
     g_state.thread = GetCurrentThreadId();
 }
 
@@ -203,9 +312,11 @@ int CArmed::Count(Call call) const { return g_state.counts[call]; }
 DWORD CArmed::CreateAccess(int nth) const {
     return nth >= 1 && nth <= static_cast<int>(g_state.createAccess.size()) ? g_state.createAccess[nth - 1] : 0;
 }
-bool CArmed::FaultHit() const { return g_state.hit; }
+bool CArmed::FaultHit(int i) const { return g_state.hit[i]; }
+const std::vector<Traced>& CArmed::Trace() const { return g_state.trace; }
 int CArmed::OpenHandles() const { return static_cast<int>(g_state.handles.size()); }
 int CArmed::LiveAllocations() const { return static_cast<int>(g_state.memory.size()); }
+int CArmed::LiveIcons() const { return static_cast<int>(g_state.icons.size()); }
 EXECUTION_STATE CArmed::ExecutionState() const { return g_state.executionState; }
 
 }  // namespace failing
