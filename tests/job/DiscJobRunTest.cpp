@@ -525,6 +525,9 @@ protected:
         DeleteFileW(m_log.c_str());
         const failing::CArmed armed(fault);
         RunResult r = Run(m_letter, m_bSave ? m_image.c_str() : nullptr);
+        m_trace = armed.Trace();
+        m_access.clear();
+        for (int n = 1; n <= armed.Count(failing::kCreateFileW); ++n) m_access.push_back(armed.CreateAccess(n));
         EXPECT_EQ(armed.OpenHandles(), 0) << "a handle stayed open";
         EXPECT_EQ(armed.LiveAllocations(), 0) << "memory stayed allocated";
         EXPECT_TRUE(armed.ExecutionState() == 0 || armed.ExecutionState() == ES_CONTINUOUS);
@@ -556,7 +559,27 @@ protected:
                (f.call == kMoveFileExW && held);
     }
 
+    // A call that the design tries again while another program holds its file
+    // (the target's probe, the image's move) waits before it tries again.
+    void ExpectWaitsBetweenTries() const {
+        using namespace failing;
+        for (size_t i = 0; i < m_trace.size(); ++i) {
+            const Traced& t = m_trace[i];
+            const bool retried = t.call == kMoveFileExW || (t.call == kCreateFileW && m_access[t.nth - 1] == DELETE);
+            if (!retried || (t.error != ERROR_ACCESS_DENIED && t.error != ERROR_SHARING_VIOLATION)) continue;
+            bool bWaited = false;
+            for (size_t j = i + 1; j < m_trace.size(); ++j) {
+                if (m_trace[j].call == t.call && m_trace[j].path == t.path) {
+                    EXPECT_TRUE(bWaited) << Name(t.call) << " #" << m_trace[j].nth << " was tried without a wait";
+                    break;
+                }
+                bWaited = bWaited || (m_trace[j].call == kSleep && m_trace[j].size > 0);
+            }
+        }
+    }
+
     void ExpectTruth(const RunResult& r, const failing::Fault& f) {
+        ExpectWaitsBetweenTries();
         // A write answered short is a disk without room.
         const std::wstring code = std::to_wstring(f.error == failing::kShort ? ERROR_DISK_FULL : f.error);
         const bool saved = ReadUtf16(m_log) == L"\xFEFF" + r.report + L"\r\n";
@@ -599,6 +622,9 @@ protected:
     std::vector<uint8_t> m_disc;
     Expectation m_expect;
     int m_counts[failing::kCallCount] = {};
+    // The last run's calls, and the access that each of its CreateFileW calls asked for.
+    std::vector<failing::Traced> m_trace;
+    std::vector<DWORD> m_access;
     int m_lockOpen = 0, m_volumeOpen = 0, m_probeOpen = 0, m_pastEnd = 0;
 };
 

@@ -124,7 +124,7 @@ HANDLE WINAPI FailingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECU
                                  DWORD flags, HANDLE hTemplate) {
     if (Armed()) g_state.createAccess.push_back(access);
     const wchar_t* pszInstead = nullptr;
-    const DWORD error = Planned(kCreateFileW, nullptr, 0, nullptr, &pszInstead);
+    const DWORD error = Planned(kCreateFileW, nullptr, 0, name, &pszInstead);
     if (error) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
@@ -290,12 +290,14 @@ void Install() {
 
 }  // namespace
 
+const char* Name(Call call) { return kFunctions[call].name; }
+
 std::string Describe(const Fault& fault) {
     const std::string what = fault.pszInstead        ? std::string("another path")
                              : fault.error == kShort ? std::string("short")
                                                      : std::to_string(fault.error);
-    return std::string(kFunctions[fault.call].name) + " #" + std::to_string(fault.nth) + (fault.lasting ? " on" : "") +
-           ": " + what;
+    return std::string(Name(fault.call)) + " #" + std::to_string(fault.nth) + (fault.lasting ? " on" : "") + ": " +
+           what;
 }
 
 CArmed::CArmed(Fault fault, Fault second) {

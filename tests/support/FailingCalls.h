@@ -73,6 +73,8 @@ struct Fault {
     bool lasting = false;
 };
 
+// The wrapped function's name, and a fault as "ReadFile #2: 21".
+const char* Name(Call call);
 std::string Describe(const Fault& fault);
 
 // One call as the armed thread made it.
@@ -83,7 +85,7 @@ struct Traced {
     DWORD size;         // bytes asked of ReadFile and WriteFile, milliseconds of Sleep
     DWORD error;        // the planned failure's error, kShort, or 0 when it was not failed
                         // (for a call asked of another path: the code the run must fail with)
-    std::wstring path;  // the file named by DeleteFileW, the source of MoveFileExW
+    std::wstring path;  // the file named by CreateFileW and DeleteFileW, the source of MoveFileExW
 };
 
 // Arms the wrappers on the calling thread for the object's life, with up to
