@@ -14,6 +14,7 @@
 
 #include "DialogSession.h"
 #include "DialogThread.h"
+#include "FailingCalls.h"
 #include "OrvaneApp.h"
 #include "RunDialog.h"
 #include "WindowWaits.h"
@@ -171,6 +172,17 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
     EXPECT_FALSE(s.Enabled(IDC_HASHES));
     s.Select(0);
     EXPECT_TRUE(s.Enabled(IDOK));
+    // A press whose run's thread cannot be started leaves the dialog idle: no
+    // run mark, "Выход" and "Обновить" enabled, the others by the rule.
+    bool bRefused = false;
+    s.OnDialogThread([&] {
+        const failing::CArmed armed({failing::kCreateRemoteThread, 1, ERROR_NOT_ENOUGH_MEMORY});
+        s.Command(IDOK);
+        bRefused = armed.FaultHit();
+    });
+    EXPECT_TRUE(bRefused);
+    EXPECT_FALSE(CRunDialog::IsRunInProgress(s.Dlg())) << "the dialog stays locked";
+    for (int id : {IDCANCEL, IDC_REFRESH, IDOK, IDC_HASHES}) EXPECT_TRUE(s.Enabled(id)) << "button " << id;
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });
     EXPECT_FALSE(s.Enabled(IDOK));
     EXPECT_FALSE(s.Enabled(IDC_HASHES));
@@ -209,7 +221,16 @@ TEST_F(MainDialog, UpdateTakesTextAndImageFromTheShellAndShowsThemInTheClosedLis
     s.Select(0);
     ASSERT_EQ(WindowText(hEdit), L"stale");
 
-    OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, TRUE); });
+    // The shell hands out the drive's icon, which goes once the list holds its image.
+    int nDestroyed = 0, nLive = -1;
+    OnDialogThread([&](CTestableDlg& dlg) {
+        const failing::CArmed armed;
+        dlg.UpdateDriveItem(0, TRUE);
+        nDestroyed = armed.Count(failing::kDestroyIcon);
+        nLive = armed.LiveIcons();
+    });
+    EXPECT_GE(nDestroyed, 1);
+    EXPECT_EQ(nLive, 0) << "the shell's icon was not given back";
     const ListedItem after = s.Items()[0];
     EXPECT_EQ(after.text, before[0].text);
     EXPECT_EQ(after.image, before[0].image);
