@@ -3,6 +3,7 @@
 # built executable itself: its PE header, its manifest and its code.
 #   - ASLR (also high-entropy), DEP and terminal-server awareness in the header;
 #   - the manifest's supported Windows versions: 7, 8, 8.1 and 10/11;
+#   - the manifest's processor architecture that of the executable's machine;
 #   - the DLL search limited at start-up (SetDefaultDllDirectories);
 #   - the stack protector in the program's own code.
 #
@@ -29,6 +30,19 @@ for v in 7 8 8.1 10/11; do
   grep -qaF "<supportedOS Id=\"{${windows[$v]}}\"/>" "$exe" || missing+=("manifest supportedOS for Windows $v")
 done
 
+# Windows refuses to start an executable whose manifest names another
+# machine's architecture (Wine starts it all the same). The program's own
+# assembly comes first in the manifest; its dependencies follow.
+machine=$("$objdump" -f "$exe" | sed -n 's/^architecture: \([^,]*\),.*/\1/p')
+case $machine in
+  i386:x86-64) want=amd64 ;;
+  i386) want=x86 ;;
+  aarch64) want=arm64 ;;
+  *) want="(none known for $machine)" ;;
+esac
+arch=$(grep -aoE '<assemblyIdentity [^>]*>' "$exe" | awk 'NR == 1' | sed -n 's/.*processorArchitecture="\([^"]*\)".*/\1/p')
+[ "$arch" = "$want" ] || missing+=("the manifest's processorArchitecture \"$want\" for a $machine executable (it has \"$arch\")")
+
 # Looked up by name in kernel32 (Windows 7 has it only with an update), so the
 # name stands in the executable beside an import of GetProcAddress.
 grep -qaF SetDefaultDllDirectories "$exe" && grep -qw GetProcAddress <<<"$header" ||
@@ -47,5 +61,5 @@ if ((${#missing[@]})); then
   printf '  %s\n' "${missing[@]}" >&2
   exit 1
 fi
-echo "$exe: ASLR, high-entropy ASLR, DEP, terminal-server aware; supports Windows 7, 8, 8.1, 10/11;" \
+echo "$exe: ASLR, high-entropy ASLR, DEP, terminal-server aware; supports Windows 7, 8, 8.1, 10/11 on $want;" \
   "limits its DLL search; $calls places check a stack canary"

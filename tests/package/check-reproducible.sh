@@ -6,8 +6,8 @@
 # path, which two clones in different folders would not share. Only the
 # executable and the package are built again, not the tests. The second
 # build's package must hold a readme that Notepad reads right on every Windows
-# the program runs on: UTF-8 with a byte order mark, CRLF line ends, and the
-# build's version in its title.
+# the program runs on: UTF-8 with a byte order mark, CRLF line ends, the
+# build's version in its title, and each title's underline as long as it.
 #
 # usage: check-reproducible.sh SOURCE_DIR BUILD_DIR EXE SECOND_BUILD_DIR [CMAKE_ARG...]
 # EXE lies in BUILD_DIR; the CMake arguments configure the second build as the
@@ -68,5 +68,16 @@ if LC_ALL=C grep -qv $'\r$' "$readme"; then
   bad=1
 fi
 [ "$(head -n 1 "$readme")" = $'\xef\xbb\xbforvane '"$version"$'\r' ] || { echo "$zip: readme.txt's title is not \"orvane $version\"" >&2; bad=1; }
+# A rule of "=" or "-" alone under a line of text underlines it: as many
+# characters as the text has (not bytes: the titles are Cyrillic too).
+wrong=$(python3 -c '
+import sys
+lines = open(sys.argv[1], encoding="utf-8-sig", newline="").read().split("\r\n")
+for i in range(1, len(lines)):
+    rule, title = lines[i], lines[i - 1]
+    if rule and len(set(rule)) == 1 and rule[0] in "=-" and title.strip() and len(rule) != len(title):
+        print(f" line {i + 1}: {len(rule)} under {len(title)};", end="")
+' "$readme")
+[ -z "$wrong" ] || { echo "$zip: readme.txt has underlines not as long as their titles:$wrong" >&2; bad=1; }
 ((bad == 0)) || exit 1
-echo "$zip's readme.txt: UTF-8 with a byte order mark, CRLF line ends, titled orvane $version"
+echo "$zip's readme.txt: UTF-8 with a byte order mark, CRLF line ends, titled orvane $version, titles underlined"
