@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "RunDialog.h"
+#include "ShellEvents.h"
 #include "UniqueResource.h"
 #include "resource.h"
 
@@ -109,13 +110,13 @@ const DriveItemData* COrvaneDlg::GetSelectedDriveData() {
     return nSel == -1 ? nullptr : GetDriveItemData(nSel);
 }
 
-int COrvaneDlg::FindDriveItem(LPCWSTR pszPath, BOOL bExact) {
+int COrvaneDlg::FindDriveItem(BOOL bExact) {
     const int nCount = m_driveList.GetCount();
     int i = 0;
     for (; i < nCount; ++i) {
         const DriveItemData* pData = GetDriveItemData(i);
         if (!pData) continue;
-        const int c = ::lstrcmpW(pszPath, pData->szRoot);
+        const int c = ::lstrcmpW(g_szEventPath, pData->szRoot);
         if (c == 0) return bExact ? i : -1;
         if (c < 0) break;
     }

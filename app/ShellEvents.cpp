@@ -39,13 +39,13 @@ void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
 
 void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
     if (GetDriveTypeW(g_szEventPath) != DRIVE_CDROM) return;
-    int i = FindDriveItem(g_szEventPath, true);
+    int i = FindDriveItem(true);
     if (i == -1) return;
     UpdateDriveItem(i, bInserted);
 }
 
 void COrvaneDlg::OnDriveRemoved() {
-    int nItem = FindDriveItem(g_szEventPath, true);
+    int nItem = FindDriveItem(true);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (m_driveList.DeleteItem(nItem) == CB_ERR) return;
@@ -55,7 +55,7 @@ void COrvaneDlg::OnDriveRemoved() {
 }
 
 void COrvaneDlg::OnDriveAdded() {
-    int nItem = FindDriveItem(g_szEventPath, false);
+    int nItem = FindDriveItem(false);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (AddDriveItem(nItem, g_szEventPath) == nItem) return;

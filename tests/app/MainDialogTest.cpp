@@ -15,6 +15,7 @@
 #include "DialogThread.h"
 #include "OrvaneApp.h"
 #include "RunDialog.h"
+#include "ShellEvents.h"
 #include "TestableDlg.h"
 #include "WindowWaits.h"
 #include "resource.h"
@@ -371,7 +372,10 @@ TEST_F(MainDialog, FindsRootsInListOrderAndRefusesLongerPaths) {
     const int n = static_cast<int>(roots.size());
     auto find = [&](const wchar_t* path, BOOL bExact) {
         int result = -2;
-        OnDialogThread([&](CTestableDlg& dlg) { result = dlg.FindDriveItem(path, bExact); });
+        OnDialogThread([&](CTestableDlg& dlg) {
+            ::lstrcpynW(g_szEventPath, path, MAX_PATH);
+            result = dlg.FindDriveItem(bExact);
+        });
         return result;
     };
     for (int i = 0; i < n; ++i) {
