@@ -30,7 +30,7 @@ void COrvaneDlg::FillDriveList() {
         }
     }
     if (m_driveList.GetCount() <= 0) {
-        // No drive at all: no stale name in the field, nothing to run.
+        // No drive at all: no stale name in the field; the buttons keep their state.
         SelectDriveItem(-1);
         return;
     }
@@ -126,9 +126,11 @@ int COrvaneDlg::FindDriveItem(BOOL bExact) {
 void COrvaneDlg::UpdateButtons() {
     // While a run works its worker holds the buttons; they wait for its end.
     if (CRunDialog::IsRunInProgress(m_hWnd)) return;
-    // No drive selected: a run would have nothing to read.
+    // With no drive selected the buttons keep their state: a run started then
+    // finds no drive and only gives the dialog back.
     const DriveItemData* pData = GetSelectedDriveData();
-    const BOOL bEnable = pData && (pData->dwFlags & DIF_MEDIA) != 0;
+    if (!pData) return;
+    const BOOL bEnable = (pData->dwFlags & DIF_MEDIA) != 0;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), bEnable);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HASHES), bEnable);
 }

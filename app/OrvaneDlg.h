@@ -34,7 +34,7 @@ public:
     // absent. Otherwise: -1 when listed, else the position to insert it at.
     int FindDriveItem(BOOL bExact);
     // Enables "Сохранить" and "Хэши" when the selected drive holds a readable
-    // disc, disables them when it does not or when no drive is selected.
+    // disc, disables them when it does not; with no drive selected, leaves them.
     void UpdateButtons();
     // Selects an item (-1: none, and the field is emptied), then handles the
     // change as a selection by the user.

@@ -216,10 +216,10 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
     EXPECT_TRUE(Enabled(IDOK));
     EXPECT_TRUE(Enabled(IDC_HASHES));
 
-    // No selection: no drive to run on, so both are disabled.
+    // No selection: the buttons keep their state.
     SelectByUser(-1);
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_FALSE(Enabled(IDC_HASHES));
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_TRUE(Enabled(IDC_HASHES));
     SelectByUser(0);
     EXPECT_TRUE(Enabled(IDOK));
     OnDialogThread([](CTestableDlg& dlg) { dlg.UpdateDriveItem(0, FALSE); });

@@ -89,14 +89,14 @@ TEST_F(ShellEventsTest, EventsThatAreNotOursChangeNothing) {
 
 TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     // Removing the selected first drive clears the selection: the closed list
-    // shows no drive, and with none "Сохранить" and "Хэши" are disabled.
+    // shows no drive, and "Сохранить" and "Хэши" keep their state.
     ASSERT_EQ(s.ItemText(0), s.FieldText());
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     EXPECT_EQ(Listed(L"D"), s.Roots());
     EXPECT_EQ(-1, s.Selection());
     EXPECT_EQ(L"", s.FieldText());
-    EXPECT_FALSE(s.SaveEnabled());
-    EXPECT_FALSE(s.HashesEnabled());
+    EXPECT_TRUE(s.SaveEnabled());
+    EXPECT_TRUE(s.HashesEnabled());
 
     // Removing the selected drive selects the one before it, and shows it.
     s.Select(s.IndexOf(L'G'));
@@ -116,7 +116,9 @@ TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
 
 TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndKeepTheSelectedDrive) {
     // Into a list without selection: the first item gets selected and shown,
-    // and the buttons follow it.
+    // and the buttons follow it. D:'s disc goes first, so that the buttons are
+    // disabled when D: leaves and keep that state.
+    s.Notify(SHCNE_MEDIAREMOVED, L"D:\\");
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     s.Notify(SHCNE_MEDIAREMOVED, L"E:\\");
     ASSERT_EQ(-1, s.Selection());
