@@ -56,10 +56,7 @@ BOOL COrvaneDlg::OnInitDialog() {
     // The screen's colour depth, from a device context given back at once. In
     // bits per pixel it is the ILC_COLORn flag of that depth.
     const int nBitsPerPixel = ::GetDeviceCaps(CClientDC(this), BITSPIXEL);
-    // The icons are the system's small ones, 16 x 16 at 96 dpi and larger at
-    // higher settings (the program is DPI aware).
-    m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                       static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
+    m_imageList.Create(16, 16, static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
     m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
     m_driveList.Attach(::GetDlgItem(m_hWnd, IDC_DRIVES));
     m_driveList.SetImageList(m_imageList);

@@ -269,13 +269,13 @@ TEST_F(MainDialog, UpdateTakesTextAndImageFromTheShellAndShowsThemInTheClosedLis
     EXPECT_EQ(Selection(), 0);
 }
 
-TEST_F(MainDialog, ImagesHaveTheSystemsSmallIconSizeAndTheFieldLeavesThemRoom) {
+TEST_F(MainDialog, ImagesAre16By16AndTheFieldLeavesThemRoom) {
     auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_hList, CBEM_GETIMAGELIST, 0, 0));
     ASSERT_NE(hImages, nullptr);
     int cx = 0, cy = 0;
     ASSERT_TRUE(::ImageList_GetIconSize(hImages, &cx, &cy));
-    EXPECT_EQ(cx, ::GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(cy, ::GetSystemMetrics(SM_CYSMICON));
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
     if (Items().empty()) return;
     // The closed list's text field starts right of the selected drive's icon.
     HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(m_hList, CBEM_GETEDITCONTROL, 0, 0));
