@@ -59,10 +59,9 @@ void COrvaneDlg::OnDriveAdded() {
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (AddDriveItem(nItem, g_szEventPath) == nItem) return;
-    // The drive the user selected stays selected, moved one down when the new
-    // one came before it; with no selection before, the first drive.
-    if (nSel == -1)
-        SelectDriveItem(0);
-    else
-        SelectDriveItem(nItem <= nSel ? nSel + 1 : nSel);
+    // Added at or after the selected item's position, the selection moves one
+    // down: at its own position that keeps the selected drive, after it the
+    // selection goes to the item that follows; with no selection, the first
+    // item. Added before it, the list keeps its selected item itself.
+    if (nSel <= nItem) SelectDriveItem(nSel + 1);
 }
