@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "RunDialog.h"
+#include "ShellEvents.h"
 #include "UniqueResource.h"
 #include "resource.h"
 
@@ -29,7 +30,7 @@ void COrvaneDlg::FillDriveList() {
         }
     }
     if (m_driveList.GetCount() <= 0) {
-        // No drive at all: no stale name in the field, nothing to run.
+        // No drive at all: no stale name in the field; the buttons keep their state.
         SelectDriveItem(-1);
         return;
     }
@@ -109,13 +110,13 @@ const DriveItemData* COrvaneDlg::GetSelectedDriveData() {
     return nSel == -1 ? nullptr : GetDriveItemData(nSel);
 }
 
-int COrvaneDlg::FindDriveItem(LPCWSTR pszPath, BOOL bExact) {
+int COrvaneDlg::FindDriveItem(BOOL bExact) {
     const int nCount = m_driveList.GetCount();
     int i = 0;
     for (; i < nCount; ++i) {
         const DriveItemData* pData = GetDriveItemData(i);
         if (!pData) continue;
-        const int c = ::lstrcmpW(pszPath, pData->szRoot);
+        const int c = ::lstrcmpW(g_szEventPath, pData->szRoot);
         if (c == 0) return bExact ? i : -1;
         if (c < 0) break;
     }
@@ -125,9 +126,11 @@ int COrvaneDlg::FindDriveItem(LPCWSTR pszPath, BOOL bExact) {
 void COrvaneDlg::UpdateButtons() {
     // While a run works its worker holds the buttons; they wait for its end.
     if (CRunDialog::IsRunInProgress(m_hWnd)) return;
-    // No drive selected: a run would have nothing to read.
+    // With no drive selected the buttons keep their state: a run started then
+    // finds no drive and only gives the dialog back.
     const DriveItemData* pData = GetSelectedDriveData();
-    const BOOL bEnable = pData && (pData->dwFlags & DIF_MEDIA) != 0;
+    if (!pData) return;
+    const BOOL bEnable = (pData->dwFlags & DIF_MEDIA) != 0;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), bEnable);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_HASHES), bEnable);
 }

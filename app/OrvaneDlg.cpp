@@ -56,10 +56,7 @@ BOOL COrvaneDlg::OnInitDialog() {
     // The screen's colour depth, from a device context given back at once. In
     // bits per pixel it is the ILC_COLORn flag of that depth.
     const int nBitsPerPixel = ::GetDeviceCaps(CClientDC(this), BITSPIXEL);
-    // The icons are the system's small ones, 16 x 16 at 96 dpi and larger at
-    // higher settings (the program is DPI aware).
-    m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                       static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
+    m_imageList.Create(16, 16, static_cast<UINT>(nBitsPerPixel) | ILC_MASK, 8, 8);
     m_imageList.SetBkColor(::GetSysColor(COLOR_WINDOW));
     m_driveList.Attach(::GetDlgItem(m_hWnd, IDC_DRIVES));
     m_driveList.SetImageList(m_imageList);
@@ -118,8 +115,8 @@ void COrvaneDlg::StartRun(LPTHREAD_START_ROUTINE pfnThreadProc) {
     const CKernelHandle thread(
         ::CreateRemoteThread(::GetCurrentProcess(), nullptr, 0, pfnThreadProc, m_hWnd, 0, nullptr));
     if (thread.IsValid()) return;
-    // Nothing started: the dialog goes back to idle as after a run, with
-    // "Сохранить" and "Хэши" by the selected drive.
+    // Nothing started: the dialog goes back to idle, with "Сохранить" and
+    // "Хэши" by the selected drive as before the press.
     dialog.Unlock();
     UpdateButtons();
 }
@@ -138,13 +135,9 @@ void COrvaneDlg::OnCancel() {
 BOOL COrvaneDlg::OnQueryEndSession() { return !CRunDialog::IsRunReading(m_hWnd); }
 
 // A worker sets or clears the run mark through this message, so that the
-// system menu changes on the dialog's own thread. With the mark cleared the
-// button rule judges "Сохранить" and "Хэши" by the selection as it is now:
-// the disc may have left the drive while the report was open.
+// system menu changes on the dialog's own thread.
 LRESULT COrvaneDlg::OnRunInProgress(WPARAM wParam, LPARAM) {
-    const LRESULT lResult = CRunDialog::ApplyRunInProgress(m_hWnd, wParam != 0);
-    if (!wParam) UpdateButtons();
-    return lResult;
+    return CRunDialog::ApplyRunInProgress(m_hWnd, wParam != 0);
 }
 
 // The same for the reading mark and its shutdown block reason.

@@ -30,11 +30,11 @@ public:
     // The record behind the selected item, or null when none is selected: the
     // drive that the button rule judges and whose root a run copies.
     const DriveItemData* GetSelectedDriveData();
-    // Searches the list for the root path pszPath. bExact: the item's index, or
-    // -1 when absent. Otherwise: -1 when listed, else the position to insert it at.
-    int FindDriveItem(LPCWSTR pszPath, BOOL bExact);
+    // Searches the list for g_szEventPath. bExact: the item's index, or -1 when
+    // absent. Otherwise: -1 when listed, else the position to insert it at.
+    int FindDriveItem(BOOL bExact);
     // Enables "Сохранить" and "Хэши" when the selected drive holds a readable
-    // disc, disables them when it does not or when no drive is selected.
+    // disc, disables them when it does not; with no drive selected, leaves them.
     void UpdateButtons();
     // Selects an item (-1: none, and the field is emptied), then handles the
     // change as a selection by the user.

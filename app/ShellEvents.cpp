@@ -39,13 +39,13 @@ void COrvaneDlg::DispatchShellEvent(PCIDLIST_ABSOLUTE pidl, LONG lEvent) {
 
 void COrvaneDlg::OnMediaChanged(BOOL bInserted) {
     if (GetDriveTypeW(g_szEventPath) != DRIVE_CDROM) return;
-    int i = FindDriveItem(g_szEventPath, true);
+    int i = FindDriveItem(true);
     if (i == -1) return;
     UpdateDriveItem(i, bInserted);
 }
 
 void COrvaneDlg::OnDriveRemoved() {
-    int nItem = FindDriveItem(g_szEventPath, true);
+    int nItem = FindDriveItem(true);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (m_driveList.DeleteItem(nItem) == CB_ERR) return;
@@ -55,14 +55,13 @@ void COrvaneDlg::OnDriveRemoved() {
 }
 
 void COrvaneDlg::OnDriveAdded() {
-    int nItem = FindDriveItem(g_szEventPath, false);
+    int nItem = FindDriveItem(false);
     if (nItem == -1) return;
     const int nSel = m_driveList.GetCurSel();
     if (AddDriveItem(nItem, g_szEventPath) == nItem) return;
-    // The drive the user selected stays selected, moved one down when the new
-    // one came before it; with no selection before, the first drive.
-    if (nSel == -1)
-        SelectDriveItem(0);
-    else
-        SelectDriveItem(nItem <= nSel ? nSel + 1 : nSel);
+    // Added at or after the selected item's position, the selection moves one
+    // down: at its own position that keeps the selected drive, after it the
+    // selection goes to the item that follows; with no selection, the first
+    // item. Added before it, the list keeps its selected item itself.
+    if (nSel <= nItem) SelectDriveItem(nSel + 1);
 }

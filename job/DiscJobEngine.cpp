@@ -222,12 +222,17 @@ BOOL CDiscJob::CreateImage() {
     }
 
     // Give the image its full length before the first read: a target without
-    // room fails here or at the first write that no longer fits.
-    // The writes start at the image's first byte only when both moves succeed.
-    LARGE_INTEGER nEnd = {}, nStart = {};
-    nEnd.QuadPart = static_cast<LONGLONG>(m_nVolumeSize);
-    if (!SetFilePointerEx(m_hImage, nEnd, nullptr, FILE_BEGIN) || !SetEndOfFile(m_hImage) ||
-        !SetFilePointerEx(m_hImage, nStart, nullptr, FILE_BEGIN)) {
+    // room fails here or at the first write that no longer fits. Should the
+    // move fail, the file is cut where it stands and grows as it is written.
+    LONG nHigh = static_cast<LONG>(m_nVolumeSize >> 32);
+    SetFilePointer(m_hImage, static_cast<LONG>(m_nVolumeSize & 0xFFFFFFFFu), &nHigh, FILE_BEGIN);
+    if (!SetEndOfFile(m_hImage)) {
+        AppendErrorLine();
+        return FALSE;
+    }
+    // Checked: unmoved, every write would land after the pre-sized length and a wrong image pass as good.
+    const LARGE_INTEGER nStart = {};
+    if (!SetFilePointerEx(m_hImage, nStart, nullptr, FILE_BEGIN)) {
         AppendErrorLine();
         return FALSE;
     }

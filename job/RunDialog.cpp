@@ -13,13 +13,9 @@ namespace {
 const wchar_t kRunProp[] = L"orvane.RunInProgress";
 const wchar_t kReadingProp[] = L"orvane.RunReading";
 
-// The buttons a run locks, in the order it disables them: "Сохранить",
-// "Выход", "Хэши", "Обновить".
+// The buttons a run locks, in the order it disables and enables them:
+// "Сохранить", "Выход", "Хэши", "Обновить".
 const int kRunButtons[] = {IDOK, IDCANCEL, IDC_HASHES, IDC_REFRESH};
-// The buttons the end of a run enables itself: "Выход", "Обновить".
-// "Сохранить" and "Хэши" follow the dialog's button rule, which the dialog
-// applies when the run mark is cleared.
-const int kIdleButtons[] = {IDCANCEL, IDC_REFRESH};
 
 // Applies a change on the dialog's thread: directly when called there,
 // otherwise through its message, which the main dialog answers.
@@ -46,7 +42,7 @@ const UINT CRunDialog::s_uCopySelectedRootMsg = RegisterWindowMessageW(L"orvane:
 BOOL CRunDialog::Lock() {
     if (IsRunInProgress(m_hDlg)) return FALSE;
     SetRunInProgress(TRUE);
-    for (int id : kRunButtons) EnableWindow(GetDlgItem(m_hDlg, id), FALSE);
+    EnableButtons(FALSE);
     return TRUE;
 }
 
@@ -60,7 +56,7 @@ void CRunDialog::KeepTitle() {
 
 void CRunDialog::Unlock() {
     if (m_bTitleKept) SetWindowTextW(m_hDlg, m_strTitle);
-    for (int id : kIdleButtons) EnableWindow(GetDlgItem(m_hDlg, id), TRUE);
+    EnableButtons(TRUE);
     SetRunInProgress(FALSE);
 }
 
@@ -113,6 +109,10 @@ LRESULT CRunDialog::ApplyRunReading(HWND hDlg, BOOL bReading) {
     }
     SetMarkProp(hDlg, kReadingProp, bReading);
     return 1;
+}
+
+void CRunDialog::EnableButtons(BOOL bEnable) const {
+    for (int id : kRunButtons) EnableWindow(GetDlgItem(m_hDlg, id), bEnable);
 }
 
 void CRunDialog::SetRunInProgress(BOOL bMark) const {

@@ -10,8 +10,7 @@
 //   no second one, its button rule does not enable "Сохранить" or "Хэши", and
 //   it cannot be closed, so no run is cut off with a half-written image and no
 //   report. With the mark goes the system menu's Close (grayed, and with it
-//   the caption's close button). When it is cleared the dialog applies its
-//   button rule to the selection as it is then.
+//   the caption's close button).
 // - "a run is reading": only while the run reads the disc and writes what it
 //   read (ReadingSpan.h). While it is set the dialog refuses to let the
 //   session end (WM_QUERYENDSESSION), and a shutdown block reason tells
@@ -43,13 +42,10 @@ public:
     BOOL Lock();
     // The worker, before the run shows its progress there: keeps the idle title.
     void KeepTitle();
-    // Back to idle: the kept title (when one was kept), then "Выход" and
-    // "Обновить" enabled, and only then the mark, so that no new run starts
-    // while this one still holds them. "Сохранить" and "Хэши" follow the
-    // dialog's button rule for the selection as it is then (the disc may have
-    // left the drive while the report was open): the dialog applies it when
-    // the mark is cleared through its message; on the dialog's own thread the
-    // caller applies it. After a run, or when its worker did not start.
+    // Back to idle: the kept title (when one was kept), then the four buttons,
+    // all enabled, whatever the selected drive holds, and only then the mark,
+    // so that no new run starts while this one still holds them. After a run,
+    // or when its worker did not start.
     void Unlock();
 
     // Copies the selected drive's root ("D:\") into pszRoot (cchRoot units).
@@ -70,7 +66,6 @@ public:
 
     // Registered messages that the main dialog answers on its own thread.
     // Run mark and reading mark: wParam TRUE sets, FALSE clears; answered 1.
-    // Once the run mark is cleared the dialog applies its button rule.
     static const UINT s_uRunInProgressMsg;
     static const UINT s_uRunReadingMsg;
     // The selected root: wParam the buffer's capacity in UTF-16 units, lParam
@@ -83,6 +78,7 @@ public:
     static LRESULT ApplyRunReading(HWND hDlg, BOOL bReading);
 
 private:
+    void EnableButtons(BOOL bEnable) const;
     void SetRunInProgress(BOOL bMark) const;
 
     HWND m_hDlg;

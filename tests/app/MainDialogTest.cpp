@@ -17,6 +17,7 @@
 #include "FailingCalls.h"
 #include "OrvaneApp.h"
 #include "RunDialog.h"
+#include "ShellEvents.h"
 #include "WindowWaits.h"
 #include "resource.h"
 
@@ -166,10 +167,10 @@ TEST_F(MainDialog, ButtonsFollowTheSelectedDrivesMedia) {
     EXPECT_TRUE(s.Enabled(IDOK));
     EXPECT_TRUE(s.Enabled(IDC_HASHES));
 
-    // No selection: no drive to run on, so both are disabled.
+    // No selection: the buttons keep their state.
     s.Select(-1);
-    EXPECT_FALSE(s.Enabled(IDOK));
-    EXPECT_FALSE(s.Enabled(IDC_HASHES));
+    EXPECT_TRUE(s.Enabled(IDOK));
+    EXPECT_TRUE(s.Enabled(IDC_HASHES));
     s.Select(0);
     EXPECT_TRUE(s.Enabled(IDOK));
     // A press whose run's thread cannot be started leaves the dialog idle: no
@@ -239,13 +240,13 @@ TEST_F(MainDialog, UpdateTakesTextAndImageFromTheShellAndShowsThemInTheClosedLis
     EXPECT_EQ(s.Selection(), 0);
 }
 
-TEST_F(MainDialog, ImagesHaveTheSystemsSmallIconSizeAndTheFieldLeavesThemRoom) {
+TEST_F(MainDialog, ImagesAre16By16AndTheFieldLeavesThemRoom) {
     auto hImages = reinterpret_cast<HIMAGELIST>(::SendMessageW(s.List(), CBEM_GETIMAGELIST, 0, 0));
     ASSERT_NE(hImages, nullptr);
     int cx = 0, cy = 0;
     ASSERT_TRUE(::ImageList_GetIconSize(hImages, &cx, &cy));
-    EXPECT_EQ(cx, ::GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(cy, ::GetSystemMetrics(SM_CYSMICON));
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
     if (s.Items().empty()) return;
     // The closed list's text field starts right of the selected drive's icon.
     HWND hEdit = reinterpret_cast<HWND>(::SendMessageW(s.List(), CBEM_GETEDITCONTROL, 0, 0));
@@ -342,7 +343,10 @@ TEST_F(MainDialog, FindsRootsInListOrderAndRefusesLongerPaths) {
     const int n = static_cast<int>(roots.size());
     auto find = [&](const wchar_t* path, BOOL bExact) {
         int result = -2;
-        OnDialogThread([&](CTestableDlg& dlg) { result = dlg.FindDriveItem(path, bExact); });
+        OnDialogThread([&](CTestableDlg& dlg) {
+            ::lstrcpynW(g_szEventPath, path, MAX_PATH);
+            result = dlg.FindDriveItem(bExact);
+        });
         return result;
     };
     for (int i = 0; i < n; ++i) {

@@ -89,14 +89,14 @@ TEST_F(ShellEventsTest, EventsThatAreNotOursChangeNothing) {
 
 TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     // Removing the selected first drive clears the selection: the closed list
-    // shows no drive, and with none "Сохранить" and "Хэши" are disabled.
+    // shows no drive, and "Сохранить" and "Хэши" keep their state.
     ASSERT_EQ(s.ItemText(0), s.FieldText());
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     EXPECT_EQ(Listed(L"D"), s.Roots());
     EXPECT_EQ(-1, s.Selection());
     EXPECT_EQ(L"", s.FieldText());
-    EXPECT_FALSE(s.SaveEnabled());
-    EXPECT_FALSE(s.HashesEnabled());
+    EXPECT_TRUE(s.SaveEnabled());
+    EXPECT_TRUE(s.HashesEnabled());
 
     // Removing the selected drive selects the one before it, and shows it.
     s.Select(s.IndexOf(L'G'));
@@ -114,9 +114,11 @@ TEST_F(ShellEventsTest, RemovedDrivesMoveTheSelectionAsTheListShrinks) {
     EXPECT_EQ(Listed(L"DEGK"), s.Roots());
 }
 
-TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndKeepTheSelectedDrive) {
+TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndMoveTheSelection) {
     // Into a list without selection: the first item gets selected and shown,
-    // and the buttons follow it.
+    // and the buttons follow it. D:'s disc goes first, so that the buttons are
+    // disabled when D: leaves and keep that state.
+    s.Notify(SHCNE_MEDIAREMOVED, L"D:\\");
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     s.Notify(SHCNE_MEDIAREMOVED, L"E:\\");
     ASSERT_EQ(-1, s.Selection());
@@ -138,25 +140,27 @@ TEST_F(ShellEventsTest, AddedDrivesAreInsertedInOrderAndKeepTheSelectedDrive) {
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
     EXPECT_EQ(L"E:\\", s.SelectedRoot());
 
-    // Added after the selected item: the selection stays on the same drive,
-    // whose disc keeps the buttons enabled.
+    // Added after the selected item: the selection moves to the item that
+    // follows the previously selected one, and the buttons follow it (E's disc
+    // is out).
     s.Notify(SHCNE_DRIVEREMOVED, L"H:\\");
     s.Select(s.IndexOf(L'D'));
     EXPECT_TRUE(s.SaveEnabled());
     s.Notify(SHCNE_DRIVEADD, L"H:\\");
     EXPECT_EQ(Listed(), s.Roots());
-    EXPECT_EQ(L"D:\\", s.SelectedRoot());
-    EXPECT_TRUE(s.SaveEnabled());
+    EXPECT_EQ(L"E:\\", s.SelectedRoot());
+    EXPECT_FALSE(s.SaveEnabled());
 
-    // Added right after it, and before it: the same drive stays selected.
+    // Added right after it: the new drive is selected. Added before it: the
+    // same drive stays selected.
     s.Select(s.IndexOf(L'F'));
     s.Notify(SHCNE_DRIVEREMOVED, L"G:\\");
     s.Notify(SHCNE_DRIVEADD, L"G:\\");
-    EXPECT_EQ(L"F:\\", s.SelectedRoot());
+    EXPECT_EQ(L"G:\\", s.SelectedRoot());
     s.Notify(SHCNE_DRIVEREMOVED, L"D:\\");
     s.Notify(SHCNE_DRIVEADD, L"D:\\");
-    EXPECT_EQ(L"F:\\", s.SelectedRoot());
-    EXPECT_EQ(ShellName(L"F:\\"), s.FieldText());
+    EXPECT_EQ(L"G:\\", s.SelectedRoot());
+    EXPECT_EQ(ShellName(L"G:\\"), s.FieldText());
     EXPECT_EQ(Listed(), s.Roots());
 }
 
