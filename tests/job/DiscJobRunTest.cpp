@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
+#include <tuple>
 
 #include "FailingCalls.h"
 #include "JobTestSupport.h"
@@ -501,10 +504,29 @@ TEST_F(DiscRun, RawVolumePathAndDrivePath) {
     DeleteFileW(std::wstring(CDiscJobTestAccess(job).ReportFilePath()).c_str());
 }
 
-// A Save run over an old image, or a Hashes run, of disc E: with one of the
-// system's calls failed, and the checks that its end is the truth.
+// A Save run over an old image, or a Hashes run, of disc E: with some of the
+// system's calls failed, and the checks that its end is the truth. What the
+// truth is follows from the run's own calls, as the harness recorded them:
+// which of them failed, in which order, on which file.
 class FailureSweep : public DiscRun {
 protected:
+    // The access that each file of a run is opened with.
+    static constexpr DWORD kLockAccess = FILE_READ_ATTRIBUTES, kVolumeAccess = GENERIC_READ, kProbeAccess = DELETE,
+                           kImageAccess = GENERIC_WRITE | DELETE, kReportAccess = GENERIC_WRITE;
+    static constexpr DWORD kBlock = 1048576;
+
+    // What the design makes of a run's failures.
+    struct Outcome {
+        bool failed = false;                  // a failure ended the run: its report ends with that failure's error line
+        DWORD code = 0;                       // the code of that line
+        size_t lines = 0;                     // the report's lines, the error line included
+        bool kept = false;                    // the move failed: the complete image stays under its temporary name
+        bool placed = false;                  // the image has taken the chosen path
+        DWORD reportCode = 0;                 // the report file could not be written: the unsaved line's code
+        bool reportCut = false;               // ... nor the cut report taken out again
+        std::vector<std::wstring> undeleted;  // files whose deletion failed in a cleanup
+    };
+
     void Start(bool bSave, wchar_t letter = L'E') {
         m_bSave = bSave;
         m_letter = letter;
@@ -512,18 +534,39 @@ protected:
         m_dir = ScratchDir(L"sweep");
         m_image = m_dir + L"\\" + m_name;
         m_log = bSave ? m_image + L".log" : ProgramLogPath();
-        m_disc = ReadBytes(IsoPath(letter));
-        m_expect = Expect(letter);
+        // A Save run's report file holds an earlier report: what fails in
+        // writing the new one is taken out again. A Hashes run's is new: it
+        // goes again.
+        m_logBefore = bSave ? L"\xFEFFСтарт:\t01.01.2026 10:00:00\r\nДиск:\t\"EARLIER\"\r\n\r\n" : L"";
+        m_disc.clear();
+        m_expect = Expectation();
         // F's file system ends on a block boundary: the read after its last block is past the end.
-        m_pastEnd = letter == L'F' ? static_cast<int>(m_expect.size / 1048576) + 1 : 0;
+        m_pastEnd = letter == L'F' ? static_cast<int>(Expected().size / kBlock) + 1 : 0;
+        m_clean.clear();
     }
 
-    // The run, and what it took given back; a run without a fault records the calls it made.
-    RunResult RunWith(const failing::Fault& fault) {
+    // The disc's bytes and checksums, read once they are needed (never for
+    // G:, whose disc is 4 GiB and whose checksums come late).
+    const std::vector<uint8_t>& Disc() {
+        if (m_disc.empty()) m_disc = ReadBytes(IsoPath(m_letter));
+        return m_disc;
+    }
+    const Expectation& Expected() {
+        if (m_expect.sha1.empty()) m_expect = Expect(m_letter);
+        return m_expect;
+    }
+
+    // The run, and what it took given back; the first run without a fault
+    // records the calls of a clean run.
+    RunResult RunWith(const failing::Fault& fault, const failing::Fault& second = {}) {
         for (const std::wstring& name : FolderFiles(m_dir)) DeleteFileW((m_dir + L"\\" + name).c_str());
         EXPECT_TRUE(WriteBytes(m_image, kOld));
         DeleteFileW(m_log.c_str());
-        const failing::CArmed armed(fault);
+        if (!m_logBefore.empty()) {
+            EXPECT_TRUE(WriteBytes(m_log, {reinterpret_cast<const uint8_t*>(m_logBefore.data()),
+                                           reinterpret_cast<const uint8_t*>(m_logBefore.data() + m_logBefore.size())}));
+        }
+        const failing::CArmed armed(fault, second);
         RunResult r = Run(m_letter, m_bSave ? m_image.c_str() : nullptr);
         m_trace = armed.Trace();
         m_access.clear();
@@ -531,32 +574,107 @@ protected:
         EXPECT_EQ(armed.OpenHandles(), 0) << "a handle stayed open";
         EXPECT_EQ(armed.LiveAllocations(), 0) << "memory stayed allocated";
         EXPECT_TRUE(armed.ExecutionState() == 0 || armed.ExecutionState() == ES_CONTINUOUS);
-        EXPECT_TRUE(fault.nth == 0 || armed.FaultHit()) << "no such call";
-        for (int c = 0; c < failing::kCallCount && fault.nth == 0; ++c)
-            m_counts[c] = armed.Count(static_cast<failing::Call>(c));
-        if (fault.nth == 0) m_lockOpen = m_volumeOpen = m_probeOpen = 0;
-        for (int n = 1; n <= m_counts[failing::kCreateFileW] && fault.nth == 0; ++n) {
-            const DWORD access = armed.CreateAccess(n);
-            if (access == FILE_READ_ATTRIBUTES) m_lockOpen = n;
-            if (access == GENERIC_READ) m_volumeOpen = n;
-            if (access == DELETE) m_probeOpen = n;
+        EXPECT_TRUE(fault.nth == 0 || armed.FaultHit(0)) << "no such call";
+        EXPECT_TRUE(second.nth == 0 || armed.FaultHit(1)) << "no such second call";
+        if (fault.nth == 0 && m_clean.empty()) {
+            for (int c = 0; c < failing::kCallCount; ++c) m_counts[c] = armed.Count(static_cast<failing::Call>(c));
+            m_clean = m_trace;
+            m_cleanAccess = m_access;
+            for (int n = 1; n <= static_cast<int>(m_access.size()); ++n)
+                if (m_access[n - 1] == kVolumeAccess) m_volumeOpen = n;
         }
         return r;
     }
 
-    // Failures the design lives with: the lock (its handle and its request),
-    // the label and the serial number noted before the header, a block read
-    // again by sectors unless the disc may have changed, a read past the file
-    // system's end answered as a run-out block is, the target's probe and the
-    // move tried again.
-    bool Tolerated(const failing::Fault& f) const {
+    // The access asked for the file that a recorded call works on (for
+    // CreateFileW its own), or 0 for a call on no file of the run.
+    static DWORD AccessOf(const failing::Traced& t, const std::vector<DWORD>& access) {
+        const int file = t.call == failing::kCreateFileW ? t.nth : t.file;
+        return file >= 1 && file <= static_cast<int>(access.size()) ? access[file - 1] : 0;
+    }
+
+    // Whether the recorded call i is tried again: the same function on the same file later.
+    bool Retried(size_t i) const {
+        for (size_t j = i + 1; j < m_trace.size(); ++j)
+            if (m_trace[j].call == m_trace[i].call && m_trace[j].path == m_trace[i].path) return true;
+        return false;
+    }
+
+    // The code that the report gives for a recorded failure.
+    static DWORD Code(const failing::Traced& t) {
         using namespace failing;
-        const bool held = f.error == ERROR_ACCESS_DENIED || f.error == ERROR_SHARING_VIOLATION;
-        const bool runOut = std::find(kRunOut.begin(), kRunOut.end(), f.error) != kRunOut.end();
-        return f.call == kDeviceIoControl || f.call == kGetVolumeInformationW ||
-               (f.call == kCreateFileW && (f.nth == m_lockOpen || (f.nth == m_probeOpen && held))) ||
-               (f.call == kReadFile && (f.nth == m_pastEnd ? runOut : f.error != ERROR_MEDIA_CHANGED)) ||
-               (f.call == kMoveFileExW && held);
+        // A sector read again inside the file system that the drive does not
+        // have, or that reads nothing: the disc is shorter than its file system.
+        if (t.call == kReadFile) {
+            const bool bMissing = t.error == ERROR_INVALID_PARAMETER || t.error == ERROR_SECTOR_NOT_FOUND;
+            return t.size < kBlock && (bMissing || t.error == kShort) ? ERROR_HANDLE_EOF : t.error;
+        }
+        // A write that stores less than it was given: a disk without room.
+        return t.error == kShort ? ERROR_DISK_FULL : t.error;
+    }
+
+    // Whether the recorded failure i ends the run, by the design; the others it
+    // lives with: the lock's handle and its requests, the label, the serial
+    // number noted before the header, the FAT check, a block read again by
+    // sectors unless the disc may have changed (its read past the file
+    // system's end answered as a run-out block is), a probe or a move tried
+    // again, the close of anything but the placed image.
+    bool EndsRun(size_t i, bool bMoved) const {
+        using namespace failing;
+        const Traced& t = m_trace[i];
+        const DWORD access = AccessOf(t, m_access);
+        switch (t.call) {
+        case kCreateFileW: return access == kProbeAccess ? !Retried(i) : access != kLockAccess;
+        case kMoveFileExW: return !Retried(i);
+        case kReadFile:
+            if (t.size < kBlock) return true;
+            if (t.nth == m_pastEnd) return std::find(kRunOut.begin(), kRunOut.end(), t.error) == kRunOut.end();
+            return t.error == ERROR_MEDIA_CHANGED;
+        case kCloseHandle: return access == kImageAccess && bMoved;
+        case kDeviceIoControl:
+        case kGetVolumeInformationW:
+        case kGetVolumePathNameW:
+        case kDeleteFileW: return false;
+        default: return true;
+        }
+    }
+
+    // The outcome of the last run's failures, in the order they came: the
+    // first one that ends the run gives the error line, and the report's lines
+    // are those added before it (start and disc, size, file, time and
+    // checksums, the kept image's line) and the error line; a failure in the
+    // cleanup after it adds nothing. A failure of the report file's calls
+    // leaves the run as it is and shows in the unsaved line.
+    Outcome Judge() const {
+        using namespace failing;
+        Outcome o;
+        bool bSized = false, bFileLine = false, bResults = false, bMoved = false;
+        for (size_t i = 0; i < m_trace.size(); ++i) {
+            const Traced& t = m_trace[i];
+            if (t.call >= kCallCount) continue;
+            const DWORD access = AccessOf(t, m_access);
+            bFileLine = bFileLine || (t.call == kCreateFileW && access == kImageAccess);
+            bResults = bResults || t.call == kMoveFileExW;
+            if (!t.error) {
+                bSized = bSized || t.call == kGetDiskFreeSpaceExW;
+                bMoved = bMoved || t.call == kMoveFileExW;
+            } else if (access == kReportAccess || (t.call == kDeleteFileW && t.path == m_log)) {
+                if (t.call == kCloseHandle) continue;  // the report is written by then
+                o.reportCut = o.reportCode != 0;
+                if (!o.reportCode) o.reportCode = Code(t);
+            } else if (o.failed) {
+                if (t.call == kDeleteFileW) o.undeleted.push_back(t.path);
+            } else if (EndsRun(i, bMoved)) {
+                o.failed = true;
+                o.code = Code(t);
+                o.kept = t.call == kMoveFileExW;
+                o.placed = bMoved;
+                const bool bFiled = m_bSave && (bFileLine || access == kProbeAccess);
+                o.lines = 2 + bSized + bFiled + (bResults ? 4 : 0) + o.kept + 1;
+            }
+        }
+        if (!o.failed) o.placed = m_bSave;
+        return o;
     }
 
     // A call that the design tries again while another program holds its file
@@ -578,39 +696,166 @@ protected:
         }
     }
 
-    void ExpectTruth(const RunResult& r, const failing::Fault& f) {
-        ExpectWaitsBetweenTries();
-        // A write answered short is a disk without room.
-        const std::wstring code = std::to_wstring(f.error == failing::kShort ? ERROR_DISK_FULL : f.error);
-        const bool saved = ReadUtf16(m_log) == L"\xFEFF" + r.report + L"\r\n";
-        EXPECT_TRUE(saved || r.shown.find(L"\", " + code + L", ", r.report.size()) != std::wstring::npos)
-            << "the report is neither saved nor said to be unsaved";
-        EXPECT_EQ(FileExists(m_log), saved) << "a report file without the report";
-        std::vector<std::wstring> files = {m_name};
-        if (m_bSave && saved) files.push_back(m_name + L".log");
-        // A failure the design lives with leaves a successful run; any other
-        // fails the run, or, in the report file, shows in the unsaved line.
-        EXPECT_EQ(r.ok != FALSE, Tolerated(f) || !saved) << r.report;
-        if (r.ok) {
-            ASSERT_NO_FATAL_FAILURE(
-                ExpectSuccessLines(r.lines, m_expect, GroupDigits(m_expect.size), m_bSave ? m_image : L""));
+    // The report: in its file after what the file held, or, when the file
+    // could not be written, said so in the line shown after it, and the file
+    // as it was (unless taking the cut report out failed as well).
+    void ExpectReportFile(const RunResult& r, const Outcome& o) const {
+        const std::wstring log = ReadUtf16(m_log);
+        if (!o.reportCode) {
+            EXPECT_EQ(log, (m_logBefore.empty() ? L"\xFEFF" : m_logBefore) + r.report + L"\r\n");
+            EXPECT_EQ(r.shown, r.report);
+            return;
+        }
+        const std::wstring unsaved =
+            L"Отчёт не сохранён:\t\"" + m_log + L"\", " + std::to_wstring(o.reportCode) + L", ";
+        EXPECT_EQ(r.shown.substr(0, r.report.size()), r.report);
+        EXPECT_EQ(r.shown.compare(r.report.size(), unsaved.size(), unsaved), 0) << r.shown.substr(r.report.size());
+        if (o.reportCut) {
+            EXPECT_EQ(log.substr(0, m_logBefore.size()), m_logBefore);
         } else {
-            ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, r.lines.size()));
+            EXPECT_EQ(log, m_logBefore) << "a report file without the report";
+            EXPECT_EQ(FileExists(m_log), !m_logBefore.empty());
+        }
+    }
+
+    // The path that the kept image's line gives, or empty.
+    static std::wstring KeptPath(const std::wstring& report) {
+        const std::wstring label = L"Образ сохранён как:\t\"";
+        const size_t at = report.find(label);
+        if (at == std::wstring::npos) return L"";
+        const size_t from = at + label.size();
+        return report.substr(from, report.find(L'"', from) - from);
+    }
+
+    void ExpectTruth(const RunResult& r) {
+        ExpectWaitsBetweenTries();
+        const Outcome o = Judge();
+        EXPECT_EQ(r.ok != FALSE, !o.failed) << r.report;
+        if (!o.failed) {
+            ASSERT_NO_FATAL_FAILURE(
+                ExpectSuccessLines(r.lines, Expected(), GroupDigits(Expected().size), m_bSave ? m_image : L""));
+        } else {
+            // The report's lines are the design's count for that failure.
+            ASSERT_NO_FATAL_FAILURE(ExpectErrorLast(r, o.lines));
             EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
                                     [](const std::wstring& l) { return l.rfind(L"Ошибка:", 0) == 0; }),
                       1);
-            EXPECT_EQ(r.lines.back().rfind(L"Ошибка:\t" + code + L", ", 0), 0u) << r.lines.back();
-            const std::wstring keptLine = L"Образ сохранён как:\t\"" + m_dir + L"\\";
-            const size_t kept = r.report.find(keptLine);
-            if (kept != std::wstring::npos) {
-                const size_t name = kept + keptLine.size();
-                files.push_back(r.report.substr(name, r.report.find(L'"', name) - name));
-            }
+            EXPECT_EQ(r.lines.back().rfind(L"Ошибка:\t" + std::to_wstring(o.code) + L", ", 0), 0u) << r.lines.back();
         }
-        EXPECT_TRUE(ReadBytes(m_image) == (m_bSave && r.ok ? m_disc : kOld)) << "the chosen path lost its image";
+        ExpectReportFile(r, o);
+        // A failed move keeps the complete image, the disc byte for byte, under
+        // the name its line gives, beside the chosen path.
+        const std::wstring kept = KeptPath(r.report);
+        EXPECT_EQ(!kept.empty(), o.kept) << r.report;
+        std::vector<std::wstring> files = {m_name};
+        if (m_bSave) files.push_back(m_name + L".log");
+        if (o.kept && !kept.empty()) {
+            EXPECT_EQ(kept.rfind(m_dir + L"\\", 0), 0u) << "kept elsewhere";
+            EXPECT_TRUE(ReadBytes(kept) == Disc()) << "the kept image is not the disc";
+            files.push_back(kept.substr(m_dir.size() + 1));
+        }
+        EXPECT_TRUE(ReadBytes(m_image) == (o.placed ? Disc() : kOld)) << "the chosen path lost its image";
+        // Nothing the report does not name is left beside it, but what a
+        // cleanup could not delete.
+        for (const std::wstring& path : o.undeleted)
+            if (path.rfind(m_dir + L"\\", 0) == 0 && FileExists(path)) files.push_back(path.substr(m_dir.size() + 1));
         ExpectFolderHolds(m_dir, files);
     }
 
+    // The calls of the last run that the clean run does not make, from its
+    // first failure on: its recoveries and its cleanups. The two recordings
+    // are set side by side by their longest common subsequence (function,
+    // file, and for reads and writes whether more than a sector was asked);
+    // what is left over is the run's own.
+    std::vector<failing::Traced> OwnCalls() const {
+        using namespace failing;
+        const auto key = [](const Traced& t, const std::vector<DWORD>& access) {
+            const bool sized = t.call == kReadFile || t.call == kWriteFile;
+            return std::make_tuple(t.call, AccessOf(t, access), sized && t.size > 2048);
+        };
+        std::vector<Traced> a, b;
+        size_t hit = 0;
+        while (hit < m_trace.size() && !m_trace[hit].error) ++hit;
+        for (size_t i = hit + 1; i < m_trace.size(); ++i)
+            if (m_trace[i].call < kCallCount) a.push_back(m_trace[i]);
+        for (size_t i = hit + 1; i < m_clean.size(); ++i)
+            if (m_clean[i].call < kCallCount) b.push_back(m_clean[i]);
+        std::vector<std::vector<int>> lcs(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+        for (size_t i = a.size(); i-- > 0;)
+            for (size_t j = b.size(); j-- > 0;)
+                lcs[i][j] = key(a[i], m_access) == key(b[j], m_cleanAccess) ? lcs[i + 1][j + 1] + 1
+                                                                            : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+        std::vector<Traced> own;
+        for (size_t i = 0, j = 0; i < a.size();) {
+            if (j < b.size() && key(a[i], m_access) == key(b[j], m_cleanAccess)) {
+                ++i, ++j;
+            } else if (j < b.size() && lcs[i][j + 1] >= lcs[i + 1][j]) {
+                ++j;
+            } else {
+                own.push_back(a[i++]);
+            }
+        }
+        return own;
+    }
+
+    // Of n calls (from 1), those the sweep fails: all of a few, of a loop's the
+    // first, the second and the last three.
+    static std::vector<int> Sample(int n) {
+        std::vector<int> nths;
+        for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1) nths.push_back(nth);
+        return nths;
+    }
+
+    // One run with its planned failures, checked and counted.
+    RunResult Try(const failing::Fault& fault, const failing::Fault& second = {}) {
+        SCOPED_TRACE(m_kind + Describe(fault) + (second.nth ? ", then " + Describe(second) : std::string()));
+        RunResult r = RunWith(fault, second);
+        ExpectTruth(r);
+        for (const failing::Traced& t : m_trace)
+            if (t.error) m_failedCalls.insert(t.call);
+        ++m_tried[second.nth ? 2 : fault.lasting];
+        m_succeeded += r.ok;
+        return r;
+    }
+
+    // After a failure, each call of the run's own fails in turn, with each
+    // error of its row, once for each path that a failure takes (the same
+    // calls, on the same files, after a failure of the same function).
+    void TryOwnCalls(const failing::Fault& fault) {
+        using namespace failing;
+        std::map<Call, std::vector<int>> own;
+        std::vector<std::pair<Call, DWORD>> path = {{fault.call, fault.lasting}};
+        for (const Traced& t : OwnCalls()) {
+            own[t.call].push_back(t.nth);
+            path.push_back({t.call, AccessOf(t, m_access)});
+        }
+        if (own.empty() || !m_paths.insert(path).second) return;
+        for (const auto& calls : own) {
+            if (fault.lasting && calls.first == fault.call) continue;  // they fail already
+            for (int at : Sample(static_cast<int>(calls.second.size())))
+                for (DWORD error : kErrors.at(calls.first))
+                    ASSERT_NO_FATAL_FAILURE(Try(fault, {calls.first, calls.second[at - 1], error}));
+        }
+    }
+
+    // Each function that the sweep fails, with each error that Windows documents for it.
+    const std::map<failing::Call, std::vector<DWORD>> kErrors = {
+        {failing::kCreateFileW, {5, 32, 21, 3, 112, 206}},
+        {failing::kReadFile, {21, 23, 27, 87, 1110, 1117, 1167, failing::kShort}},
+        {failing::kWriteFile, {112, 5, 33, 1117, failing::kShort}},
+        {failing::kSetFilePointerEx, {87, 112, 5}},
+        {failing::kSetEndOfFile, {87, 112, 5}},
+        {failing::kFlushFileBuffers, {1117, 112}},
+        {failing::kSetFileInformationByHandle, {5, 87}},
+        {failing::kMoveFileExW, {5, 32, 17, 1117}},
+        {failing::kGetDiskFreeSpaceExW, {21, 1005, 3}},
+        {failing::kGetVolumeInformationW, {21, 1005, 3}},
+        {failing::kGetVolumePathNameW, {21, 1005, 3}},
+        {failing::kDeviceIoControl, {1, 50, 87, 21}},
+        {failing::kVirtualAlloc, {8}},
+        {failing::kDeleteFileW, {5, 32}},
+        {failing::kGetVolumeInformationByHandleW, {21, 1110, 5}},
+        {failing::kCloseHandle, {6, 64}}};
     const std::vector<uint8_t> kOld = {'o', 'l', 'd'};
     // What a drive answers for a run-out block, and what one that is gone, not
     // ready or holds another disc answers.
@@ -618,75 +863,75 @@ protected:
     const std::vector<DWORD> kGone = {21, 34, 55, 1006, 1110, 1167, 1617};
     bool m_bSave = true;
     wchar_t m_letter = L'E';
-    std::wstring m_name, m_dir, m_image, m_log;
+    std::wstring m_name, m_dir, m_image, m_log, m_logBefore;
     std::vector<uint8_t> m_disc;
     Expectation m_expect;
     int m_counts[failing::kCallCount] = {};
-    // The last run's calls, and the access that each of its CreateFileW calls asked for.
-    std::vector<failing::Traced> m_trace;
-    std::vector<DWORD> m_access;
-    int m_lockOpen = 0, m_volumeOpen = 0, m_probeOpen = 0, m_pastEnd = 0;
+    int m_volumeOpen = 0, m_pastEnd = 0;
+    // The last run's calls, and the access that each of its CreateFileW calls
+    // asked for; the same of the clean run.
+    std::vector<failing::Traced> m_trace, m_clean;
+    std::vector<DWORD> m_access, m_cleanAccess;
+    // The sweep's count of runs (failed once, from a call on, inside a
+    // recovery or cleanup) and of those that succeeded; the paths met.
+    std::string m_kind;
+    int m_tried[3] = {}, m_succeeded = 0;
+    std::set<std::vector<std::pair<failing::Call, DWORD>>> m_paths;
+    std::set<failing::Call> m_failedCalls;
 };
 
 // Every call of a Save run over an old image and of a Hashes run to the system
-// fails in turn, once, with each error that Windows documents for it. Each run
-// ends in the truth: it succeeded with a complete, true report where the
-// design tolerates the failure, or its report ends with the failure's one
-// error line; the chosen path holds the old image unless the run succeeded;
-// nothing the report does not name is left beside it; what the run took is
-// given back; and the report is in its file or the unsaved line says so.
+// fails in turn, once and from then on, with each error that Windows documents
+// for it; and after each failure, each call that the run makes beyond a clean
+// run's (a recovery, a cleanup) fails in turn as well. Each run ends in the
+// truth: it succeeded with a complete, true report where the design lives
+// with its failures, or its report ends with the one error line of the
+// failure that ended it, after the lines the design gives for that failure;
+// the chosen path holds the old image unless the image took its place; a
+// failed move keeps the complete image under the name the report gives;
+// nothing else is left beside it but what a cleanup could not delete; what the
+// run took is given back; the report is in its file or the unsaved line says
+// so; and a call tried again while its file was held was waited for.
 TEST_F(FailureSweep, EveryFailingCallEndsTheRunTruly) {
     using namespace failing;
-    const struct {
-        Call call;
-        std::vector<DWORD> errors;
-    } kErrors[] = {{kCreateFileW, {5, 32, 21, 3, 112, 206}},
-                   {kReadFile, {21, 23, 27, 87, 1110, 1117, 1167, kShort}},
-                   {kWriteFile, {112, 5, 33, 1117, kShort}},
-                   {kSetFilePointerEx, {87, 112, 5}},
-                   {kSetEndOfFile, {87, 112, 5}},
-                   {kFlushFileBuffers, {1117, 112}},
-                   {kSetFileInformationByHandle, {5, 87}},
-                   {kMoveFileExW, {5, 32, 17, 1117}},
-                   {kGetDiskFreeSpaceExW, {21, 1005, 3}},
-                   {kGetVolumeInformationW, {21, 1005, 3}},
-                   {kGetVolumePathNameW, {21, 1005, 3}},
-                   {kDeviceIoControl, {1, 50, 87, 21}},
-                   {kVirtualAlloc, {8}},
-                   {kDeleteFileW, {5, 32}},
-                   {kGetVolumeInformationByHandleW, {21, 1110, 5}}};
-    int tried = 0, succeeded = 0;
-    const auto tryFault = [&](const Fault& fault, const std::string& kind) {
-        SCOPED_TRACE(kind + Describe(fault));
-        RunResult r = RunWith(fault);
-        ExpectTruth(r, fault);
-        ++tried;
-        succeeded += r.ok;
-        return r;
-    };
     for (const bool bSave : {true, false}) {
         Start(bSave);
-        const std::string kind = bSave ? "Save, " : "Hashes, ";
+        m_kind = bSave ? "Save, " : "Hashes, ";
         const RunResult clean = RunWith(Fault());
         ASSERT_TRUE(clean.ok) << clean.report;
-        for (const auto& row : kErrors) {
-            // The copy loop's calls: the first, the second and the last three.
-            const int n = m_counts[row.call];
-            for (int nth = 1; nth <= n; nth = (nth == 2 && n > 5) ? n - 2 : nth + 1)
-                for (DWORD error : row.errors) ASSERT_NO_FATAL_FAILURE(tryFault({row.call, nth, error}, kind));
-        }
+        for (const auto& row : kErrors)
+            for (int nth : Sample(m_counts[row.first]))
+                for (DWORD error : row.second)
+                    for (const bool bLasting : {false, true}) {
+                        const Fault fault{row.first, nth, error, nullptr, bLasting};
+                        ASSERT_NO_FATAL_FAILURE(Try(fault));
+                        ASSERT_NO_FATAL_FAILURE(TryOwnCalls(fault));
+                    }
         // Another disc in the drive when the volume is opened (D:'s volume
         // opened for E:): the run fails with ERROR_MEDIA_CHANGED before it
         // reads or creates anything, after the start, disc and size lines.
         // Another disc once the last block has been read (the medium's second
         // confirmation answers for D:): the run fails with it all the same.
-        EXPECT_EQ(tryFault({kCreateFileW, m_volumeOpen, ERROR_MEDIA_CHANGED, L"\\\\.\\D:"}, kind).lines.size(), 4u);
-        tryFault({kGetVolumeInformationByHandleW, 2, ERROR_MEDIA_CHANGED, L"D:\\"}, kind);
+        EXPECT_EQ(Try({kCreateFileW, m_volumeOpen, ERROR_MEDIA_CHANGED, L"\\\\.\\D:"}).lines.size(), 4u);
+        Try({kGetVolumeInformationByHandleW, 2, ERROR_MEDIA_CHANGED, L"D:\\"});
     }
     // The read past F's file system's end answered as a run-out block ends
     // the disc; answered as by a drive that is gone, it fails the run.
     Start(true, L'F');
+    m_kind = "past the end, ";
     for (const auto* errors : {&kRunOut, &kGone})
-        for (DWORD error : *errors) ASSERT_NO_FATAL_FAILURE(tryFault({kReadFile, m_pastEnd, error}, "past the end, "));
-    std::printf("%d failures tried, %d of them tolerated\n", tried, succeeded);
+        for (DWORD error : *errors) ASSERT_NO_FATAL_FAILURE(Try({kReadFile, m_pastEnd, error}));
+    // The FAT check asks for the target's volume only for a disc over 4 GiB
+    // (G:): its failure lets the run go on, here to a buffer that cannot be
+    // had, so that the disc is not read.
+    Start(true, L'G');
+    m_kind = "over 4 GiB, ";
+    for (DWORD error : kErrors.at(kGetVolumePathNameW))
+        for (const bool bLasting : {false, true})
+            ASSERT_NO_FATAL_FAILURE(
+                Try({kGetVolumePathNameW, 1, error, nullptr, bLasting}, {kVirtualAlloc, 1, ERROR_NOT_ENOUGH_MEMORY}));
+    // Every function of the table has failed in some run.
+    for (const auto& row : kErrors) EXPECT_EQ(m_failedCalls.count(row.first), 1u) << Name(row.first) << " never failed";
+    std::printf("%d failures tried: %d once, %d from their call on, %d inside a recovery or cleanup; %d runs ok\n",
+                m_tried[0] + m_tried[1] + m_tried[2], m_tried[0], m_tried[1], m_tried[2], m_succeeded);
 }

@@ -149,13 +149,19 @@ BOOL WINAPI FailingGetVolumeInformationByHandleW(HANDLE h, LPWSTR name, DWORD nN
 }
 
 // A short answer asks the system for half the bytes, so that the file's
-// position stays true to what was read or written.
+// position stays true to what was read or written; for a read, in whole
+// sectors of 2048 bytes, as a drive answers (one sector answered short
+// reads nothing).
 template <Call C, typename Buffer>
 BOOL WINAPI FailingTransfer(HANDLE h, Buffer p, DWORD n, LPDWORD pDone, LPOVERLAPPED pOverlapped) {
     const DWORD error = Planned(C, h, n);
     if (error && error != kShort) return Answer(error, FALSE);
-    return Answer(0, Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(
-                         h, p, error == kShort ? n / 2 : n, pDone, pOverlapped));
+    return Answer(
+        0, Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(h, p,
+                                                                                error != kShort  ? n
+                                                                                : C == kReadFile ? n / 2 / 2048 * 2048
+                                                                                                 : n / 2,
+                                                                                pDone, pOverlapped));
 }
 
 BOOL WINAPI FailingMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
