@@ -593,11 +593,12 @@ protected:
         return file >= 1 && file <= static_cast<int>(access.size()) ? access[file - 1] : 0;
     }
 
-    // Whether the recorded call i is tried again: the same function on the same file later.
-    bool Retried(size_t i) const {
+    // Where the recorded call i is tried again (the same function on the same
+    // file), or 0 when it is not.
+    size_t NextTry(size_t i) const {
         for (size_t j = i + 1; j < m_trace.size(); ++j)
-            if (m_trace[j].call == m_trace[i].call && m_trace[j].path == m_trace[i].path) return true;
-        return false;
+            if (m_trace[j].call == m_trace[i].call && m_trace[j].path == m_trace[i].path) return j;
+        return 0;
     }
 
     // The code that the report gives for a recorded failure.
@@ -624,8 +625,8 @@ protected:
         const Traced& t = m_trace[i];
         const DWORD access = AccessOf(t, m_access);
         switch (t.call) {
-        case kCreateFileW: return access == kProbeAccess ? !Retried(i) : access != kLockAccess;
-        case kMoveFileExW: return !Retried(i);
+        case kCreateFileW: return access == kProbeAccess ? !NextTry(i) : access != kLockAccess;
+        case kMoveFileExW: return !NextTry(i);
         case kReadFile:
             if (t.size < kBlock) return true;
             if (t.nth == m_pastEnd) return std::find(kRunOut.begin(), kRunOut.end(), t.error) == kRunOut.end();
@@ -683,16 +684,12 @@ protected:
         using namespace failing;
         for (size_t i = 0; i < m_trace.size(); ++i) {
             const Traced& t = m_trace[i];
-            const bool retried = t.call == kMoveFileExW || (t.call == kCreateFileW && m_access[t.nth - 1] == DELETE);
-            if (!retried || (t.error != ERROR_ACCESS_DENIED && t.error != ERROR_SHARING_VIOLATION)) continue;
-            bool bWaited = false;
-            for (size_t j = i + 1; j < m_trace.size(); ++j) {
-                if (m_trace[j].call == t.call && m_trace[j].path == t.path) {
-                    EXPECT_TRUE(bWaited) << Name(t.call) << " #" << m_trace[j].nth << " was tried without a wait";
-                    break;
-                }
-                bWaited = bWaited || (m_trace[j].call == kSleep && m_trace[j].size > 0);
-            }
+            const bool bHeld = t.error == ERROR_ACCESS_DENIED || t.error == ERROR_SHARING_VIOLATION;
+            const size_t next = NextTry(i);
+            if (!bHeld || !next || (t.call != kMoveFileExW && AccessOf(t, m_access) != kProbeAccess)) continue;
+            EXPECT_TRUE(std::any_of(m_trace.begin() + i, m_trace.begin() + next,
+                                    [](const Traced& w) { return w.call == kSleep && w.size > 0; }))
+                << Name(t.call) << " #" << m_trace[next].nth << " was tried without a wait";
         }
     }
 

@@ -11,33 +11,6 @@ namespace failing {
 
 namespace {
 
-// The wrapped functions, by Call: name and the DLL that exports them.
-const struct {
-    const char* name;
-    const char* dll;
-} kFunctions[kWrappedCount] = {{"CreateFileW", "kernel32.dll"},
-                               {"ReadFile", "kernel32.dll"},
-                               {"WriteFile", "kernel32.dll"},
-                               {"SetFilePointerEx", "kernel32.dll"},
-                               {"SetEndOfFile", "kernel32.dll"},
-                               {"FlushFileBuffers", "kernel32.dll"},
-                               {"SetFileInformationByHandle", "kernel32.dll"},
-                               {"MoveFileExW", "kernel32.dll"},
-                               {"GetDiskFreeSpaceExW", "kernel32.dll"},
-                               {"GetVolumeInformationW", "kernel32.dll"},
-                               {"GetVolumePathNameW", "kernel32.dll"},
-                               {"DeviceIoControl", "kernel32.dll"},
-                               {"VirtualAlloc", "kernel32.dll"},
-                               {"DeleteFileW", "kernel32.dll"},
-                               {"GetVolumeInformationByHandleW", "kernel32.dll"},
-                               {"CloseHandle", "kernel32.dll"},
-                               {"CreateRemoteThread", "kernel32.dll"},
-                               {"VirtualFree", "kernel32.dll"},
-                               {"SetThreadExecutionState", "kernel32.dll"},
-                               {"Sleep", "kernel32.dll"},
-                               {"SHGetFileInfoW", "shell32.dll"},
-                               {"DestroyIcon", "user32.dll"}};
-
 struct State {
     DWORD thread = 0;  // the armed thread, 0 when unarmed
     Fault faults[2];
@@ -95,29 +68,20 @@ BOOL Answer(DWORD error, BOOL bResult) {
     return bResult;
 }
 
-template <Call C, typename... A>
-BOOL WINAPI FailingBool(A... args) {
-    const DWORD error = Planned(C);
-    if (error && error != kShort) return Answer(error, FALSE);
-    return Answer(0, Real<BOOL(WINAPI*)(A...)>(C)(args...));
+DWORD PlannedOn(Call call, HANDLE h) { return Planned(call, h); }
+DWORD PlannedOn(Call call, LPCWSTR pszPath) { return Planned(call, nullptr, 0, pszPath); }
+
+// A function whose first argument is the file it works on: a handle or a path.
+template <Call C, typename File, typename... A>
+BOOL WINAPI FailingOnFile(File file, A... args) {
+    const DWORD error = PlannedOn(C, file);
+    if (error) return Answer(error, FALSE);
+    return Answer(0, Real<BOOL(WINAPI*)(File, A...)>(C)(file, args...));
 }
 
-// The same for a function whose first argument is the handle it works on.
-template <Call C, typename... A>
-BOOL WINAPI FailingOnHandle(HANDLE h, A... args) {
-    const DWORD error = Planned(C, h);
-    if (error && error != kShort) return Answer(error, FALSE);
-    return Answer(0, Real<BOOL(WINAPI*)(HANDLE, A...)>(C)(h, args...));
-}
-
-template <Call C, typename... A>
-void* BoolWrapper(BOOL(WINAPI*)(A...)) {
-    return reinterpret_cast<void*>(&FailingBool<C, A...>);
-}
-
-template <Call C, typename... A>
-void* HandleWrapper(BOOL(WINAPI*)(HANDLE, A...)) {
-    return reinterpret_cast<void*>(&FailingOnHandle<C, A...>);
+template <Call C, typename File, typename... A>
+void* FileWrapper(BOOL(WINAPI*)(File, A...)) {
+    return reinterpret_cast<void*>(&FailingOnFile<C, File, A...>);
 }
 
 HANDLE WINAPI FailingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
@@ -162,18 +126,6 @@ BOOL WINAPI FailingTransfer(HANDLE h, Buffer p, DWORD n, LPDWORD pDone, LPOVERLA
                                                                                 : C == kReadFile ? n / 2 / 2048 * 2048
                                                                                                  : n / 2,
                                                                                 pDone, pOverlapped));
-}
-
-BOOL WINAPI FailingMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    const DWORD error = Planned(kMoveFileExW, nullptr, 0, from);
-    if (error) return Answer(error, FALSE);
-    return Answer(0, Real<decltype(&MoveFileExW)>(kMoveFileExW)(from, to, flags));
-}
-
-BOOL WINAPI FailingDeleteFileW(LPCWSTR path) {
-    const DWORD error = Planned(kDeleteFileW, nullptr, 0, path);
-    if (error) return Answer(error, FALSE);
-    return Answer(0, Real<decltype(&DeleteFileW)>(kDeleteFileW)(path));
 }
 
 LPVOID WINAPI FailingVirtualAlloc(LPVOID p, SIZE_T n, DWORD type, DWORD protect) {
@@ -264,39 +216,47 @@ void PatchImport(const char* dll, const char* name, void* pReplacement, void** p
     }
 }
 
+// The wrapped functions, by Call: name, the DLL that exports them, and the wrapper.
+const char kKernel32[] = "kernel32.dll";
+const struct {
+    const char* name;
+    const char* dll;
+    void* wrapper;
+} kWrapped[kWrappedCount] = {
+    {"CreateFileW", kKernel32, reinterpret_cast<void*>(&FailingCreateFileW)},
+    {"ReadFile", kKernel32, reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>)},
+    {"WriteFile", kKernel32, reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>)},
+    {"SetFilePointerEx", kKernel32, FileWrapper<kSetFilePointerEx>(&SetFilePointerEx)},
+    {"SetEndOfFile", kKernel32, FileWrapper<kSetEndOfFile>(&SetEndOfFile)},
+    {"FlushFileBuffers", kKernel32, FileWrapper<kFlushFileBuffers>(&FlushFileBuffers)},
+    {"SetFileInformationByHandle", kKernel32, FileWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle)},
+    {"MoveFileExW", kKernel32, FileWrapper<kMoveFileExW>(&MoveFileExW)},
+    {"GetDiskFreeSpaceExW", kKernel32, FileWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW)},
+    {"GetVolumeInformationW", kKernel32, FileWrapper<kGetVolumeInformationW>(&GetVolumeInformationW)},
+    {"GetVolumePathNameW", kKernel32, FileWrapper<kGetVolumePathNameW>(&GetVolumePathNameW)},
+    {"DeviceIoControl", kKernel32, FileWrapper<kDeviceIoControl>(&DeviceIoControl)},
+    {"VirtualAlloc", kKernel32, reinterpret_cast<void*>(&FailingVirtualAlloc)},
+    {"DeleteFileW", kKernel32, FileWrapper<kDeleteFileW>(&DeleteFileW)},
+    {"GetVolumeInformationByHandleW", kKernel32, reinterpret_cast<void*>(&FailingGetVolumeInformationByHandleW)},
+    {"CloseHandle", kKernel32, reinterpret_cast<void*>(&FailingCloseHandle)},
+    {"CreateRemoteThread", kKernel32, reinterpret_cast<void*>(&FailingCreateRemoteThread)},
+    {"VirtualFree", kKernel32, reinterpret_cast<void*>(&TrackedVirtualFree)},
+    {"SetThreadExecutionState", kKernel32, reinterpret_cast<void*>(&TrackedSetThreadExecutionState)},
+    {"Sleep", kKernel32, reinterpret_cast<void*>(&TrackedSleep)},
+    {"SHGetFileInfoW", "shell32.dll", reinterpret_cast<void*>(&TrackedSHGetFileInfoW)},
+    {"DestroyIcon", "user32.dll", reinterpret_cast<void*>(&TrackedDestroyIcon)}};
+
 void Install() {
     static bool s_bInstalled = false;
     if (s_bInstalled) return;
     s_bInstalled = true;
-    void* const kWrappers[kWrappedCount] = {reinterpret_cast<void*>(&FailingCreateFileW),
-                                            reinterpret_cast<void*>(&FailingTransfer<kReadFile, LPVOID>),
-                                            reinterpret_cast<void*>(&FailingTransfer<kWriteFile, LPCVOID>),
-                                            HandleWrapper<kSetFilePointerEx>(&SetFilePointerEx),
-                                            HandleWrapper<kSetEndOfFile>(&SetEndOfFile),
-                                            HandleWrapper<kFlushFileBuffers>(&FlushFileBuffers),
-                                            HandleWrapper<kSetFileInformationByHandle>(&SetFileInformationByHandle),
-                                            reinterpret_cast<void*>(&FailingMoveFileExW),
-                                            BoolWrapper<kGetDiskFreeSpaceExW>(&GetDiskFreeSpaceExW),
-                                            BoolWrapper<kGetVolumeInformationW>(&GetVolumeInformationW),
-                                            BoolWrapper<kGetVolumePathNameW>(&GetVolumePathNameW),
-                                            HandleWrapper<kDeviceIoControl>(&DeviceIoControl),
-                                            reinterpret_cast<void*>(&FailingVirtualAlloc),
-                                            reinterpret_cast<void*>(&FailingDeleteFileW),
-                                            reinterpret_cast<void*>(&FailingGetVolumeInformationByHandleW),
-                                            reinterpret_cast<void*>(&FailingCloseHandle),
-                                            reinterpret_cast<void*>(&FailingCreateRemoteThread),
-                                            reinterpret_cast<void*>(&TrackedVirtualFree),
-                                            reinterpret_cast<void*>(&TrackedSetThreadExecutionState),
-                                            reinterpret_cast<void*>(&TrackedSleep),
-                                            reinterpret_cast<void*>(&TrackedSHGetFileInfoW),
-                                            reinterpret_cast<void*>(&TrackedDestroyIcon)};
     for (int i = 0; i < kWrappedCount; ++i)
-        PatchImport(kFunctions[i].dll, kFunctions[i].name, kWrappers[i], &g_real[i]);
+        PatchImport(kWrapped[i].dll, kWrapped[i].name, kWrapped[i].wrapper, &g_real[i]);
 }
 
 }  // namespace
 
-const char* Name(Call call) { return kFunctions[call].name; }
+const char* Name(Call call) { return kWrapped[call].name; }
 
 std::string Describe(const Fault& fault) {
     const std::string what = fault.pszInstead        ? std::string("another path")
