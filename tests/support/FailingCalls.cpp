@@ -120,26 +120,29 @@ template <Call C, typename Buffer>
 BOOL WINAPI FailingTransfer(HANDLE h, Buffer p, DWORD n, LPDWORD pDone, LPOVERLAPPED pOverlapped) {
     const DWORD error = Planned(C, h, n);
     if (error && error != kShort) return Answer(error, FALSE);
-    return Answer(
-        0, Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(h, p,
-                                                                                error != kShort  ? n
-                                                                                : C == kReadFile ? n / 2 / 2048 * 2048
-                                                                                                 : n / 2,
-                                                                                pDone, pOverlapped));
+    if (error == kShort) n = C == kReadFile ? n / 2 / 2048 * 2048 : n / 2;
+    return Answer(0, Real<BOOL(WINAPI*)(HANDLE, Buffer, DWORD, LPDWORD, LPOVERLAPPED)>(C)(h, p, n, pDone, pOverlapped));
 }
 
-LPVOID WINAPI FailingVirtualAlloc(LPVOID p, SIZE_T n, DWORD type, DWORD protect) {
-    const DWORD error = Planned(kVirtualAlloc);
+// A function that fails with a null result: the planned error, or what it
+// gives, kept account of by keep.
+template <Call C, typename R, typename Keep, typename... A>
+R FailingOrNull(Keep keep, A... args) {
+    const DWORD error = Planned(C);
     if (error) {
         SetLastError(error);
         return nullptr;
     }
-    LPVOID pNew = Real<decltype(&VirtualAlloc)>(kVirtualAlloc)(p, n, type, protect);
-    if (Armed() && pNew) {
-        g_state.memory.insert(pNew);
+    const R result = Real<R(WINAPI*)(A...)>(C)(args...);
+    if (Armed() && result) {
+        keep(result);
         SetLastError(kLeftOnSuccess);
     }
-    return pNew;
+    return result;
+}
+
+LPVOID WINAPI FailingVirtualAlloc(LPVOID p, SIZE_T n, DWORD type, DWORD protect) {
+    return FailingOrNull<kVirtualAlloc, LPVOID>([](LPVOID pNew) { g_state.memory.insert(pNew); }, p, n, type, protect);
 }
 
 // A close that fails has closed the handle all the same.
@@ -152,15 +155,7 @@ BOOL WINAPI FailingCloseHandle(HANDLE h) {
 
 HANDLE WINAPI FailingCreateRemoteThread(HANDLE hProcess, LPSECURITY_ATTRIBUTES sa, SIZE_T stack,
                                         LPTHREAD_START_ROUTINE pfn, LPVOID param, DWORD flags, LPDWORD pId) {
-    const DWORD error = Planned(kCreateRemoteThread);
-    if (error) {
-        SetLastError(error);
-        return nullptr;
-    }
-    const HANDLE h =
-        Real<decltype(&CreateRemoteThread)>(kCreateRemoteThread)(hProcess, sa, stack, pfn, param, flags, pId);
-    if (Armed() && h) SetLastError(kLeftOnSuccess);
-    return h;
+    return FailingOrNull<kCreateRemoteThread, HANDLE>([](HANDLE) {}, hProcess, sa, stack, pfn, param, flags, pId);
 }
 
 BOOL WINAPI TrackedVirtualFree(LPVOID p, SIZE_T n, DWORD type) {

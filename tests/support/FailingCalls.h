@@ -7,13 +7,15 @@
 //
 // Armed on a thread, the wrappers count each function's calls, fail the
 // planned calls with their error codes (or answer a read or write short: TRUE
-// with half the bytes, a read's in whole sectors; or open another path), record every call in order, and keep account
-// of what the calls hand out: the handles of CreateFileW until CloseHandle, the memory of VirtualAlloc until
-// VirtualFree, the shell's icons until DestroyIcon, the execution state last set, and the waits asked for (Sleep),
-// which an armed thread does not wait: nothing holds its files. A function whose success leaves the thread's last-error
-// code undefined sets a code of its own when it succeeds, as Windows may (CreateFileW does not: its success may set
-// ERROR_ALREADY_EXISTS by design). A failed CloseHandle has closed the handle
-// all the same.
+// with half the bytes, a read's in whole sectors; or open another path), and
+// record every call in order. They keep account of what the calls hand out:
+// the handles of CreateFileW until CloseHandle, the memory of VirtualAlloc
+// until VirtualFree, the shell's icons until DestroyIcon, the execution state
+// last set, and the waits asked for (Sleep), which an armed thread does not
+// wait: nothing holds its files. A function whose success leaves the thread's
+// last-error code undefined sets a code of its own when it succeeds, as
+// Windows may (CreateFileW does not: its success may set ERROR_ALREADY_EXISTS
+// by design). A failed CloseHandle has closed the handle all the same.
 #pragma once
 
 #include <windows.h>
